@@ -1,0 +1,21 @@
+#pragma once
+// COM numbering. Ports named in the registry key HARDWARE\DEVICEMAP\SERIALCOMM
+// (HKEY_LOCAL_MACHINE; value name = device path, value = "COMn") take that
+// number; every other serial device the system reports gets the next free
+// number in name order. Pseudo-terminals are never reported by the system, so
+// the emulator and the tests always register themselves in the key.
+
+#include <QMap>
+#include <QString>
+
+namespace tl {
+
+// COM number -> device path, freshly computed.
+QMap<int, QString> comPortMap();
+// Device path of COMn, or "" when there is none.
+QString comPortDevice(int comNumber);
+
+} // namespace tl
+
+// True when COMn exists now and could be opened (the device node is present).
+bool IsPortAvailable(int comNumber);

@@ -1,0 +1,16 @@
+#pragma once
+// Private-profile (INI) files: [section] headers and name=value lines, names
+// compared ignoring letter case. Paths are platform paths (tl::mapPath).
+// Writes are atomic (temporary file and rename).
+
+#include <QString>
+#include <QStringList>
+
+QString GetPrivateProfileString(const QString &section, const QString &key,
+                                const QString &defaultValue, const QString &file);
+int GetPrivateProfileInt(const QString &section, const QString &key, int defaultValue,
+                         const QString &file);
+bool WritePrivateProfileString(const QString &section, const QString &key,
+                               const QString &value, const QString &file);
+QStringList GetPrivateProfileSectionNames(const QString &file);
+QStringList GetPrivateProfileSection(const QString &section, const QString &file); // "name=value" lines

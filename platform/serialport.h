@@ -1,0 +1,82 @@
+#pragma once
+// The serial port component. One object per port the program uses; the
+// device behind a COM number comes from tl::comPortDevice().
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+class QSerialPort;
+class TApdDataPacket;
+
+// Raised by open, putString and the other calls that need an open port.
+class EApdPortError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TapiMode { tmAuto, tmOn, tmOff };
+
+class TApdComPort : public QObject {
+    Q_OBJECT
+public:
+    explicit TApdComPort(QObject *parent = nullptr);
+    ~TApdComPort() override;
+
+    void setComNumber(int n);          // takes effect at the next open
+    int comNumber() const;
+    void setBaud(int baud);            // default 57600
+    int baud() const;
+    void setTapiMode(TapiMode mode);   // recorded only; the TAPI device uses it
+    TapiMode tapiMode() const;
+
+    void open();                       // throws EApdPortError
+    void close();                      // no-op when closed
+    bool isOpen() const;
+    void setOpen(bool on) { on ? open() : close(); }
+
+    void setDTR(bool on);              // ignored where the device cannot do it
+    bool dtr() const;
+
+    void putString(const QByteArray &text);     // throws EApdPortError when closed
+    void putString(const QString &text) { putString(text.toLatin1()); }
+
+    // Input buffer: characters received and not yet taken.
+    int charReady() const;
+    char peekChar(int index) const;             // 0-based, index < charReady()
+    char getChar();                             // takes one; 0 when empty
+    QByteArray getBlock(int count);
+    void flushInBuffer();
+
+    // Waits for one of the "^"-separated alternatives (or another separator),
+    // letter case ignored when ignoreCase. Takes the characters from the input
+    // buffer (those already buffered first), passes each to the wait-character
+    // hook, and returns the 1-based index of the first alternative completed, 0 at
+    // time-out or when the port is closed or vanishes during the wait.
+    int waitForMultiString(const QString &alternatives, int timeoutTicks, bool yield,
+                           bool ignoreCase = true, QChar separator = QLatin1Char('^'));
+
+    // Called with every character a wait takes from the buffer.
+    void setWaitCharHook(std::function<void(char)> hook);
+
+    // Data triggers: exact text, letter case significant (unless ignoreCase),
+    // one triggerData(handle) per occurrence, also when split over reads.
+    int addDataTrigger(const QByteArray &text, bool ignoreCase = false);  // handle > 0
+    void removeTrigger(int handle);
+
+    // Data packets attach themselves here and see every character received.
+    void attachPacket(TApdDataPacket *packet);
+    void detachPacket(TApdDataPacket *packet);
+
+signals:
+    void triggerAvail(int count);      // new characters are in the input buffer
+    void triggerData(int handle);      // a data trigger fired
+    void portClosed();                 // closed by close() or because the device vanished
+    void portError(const QString &message);
+
+private:
+    struct Impl;
+    Impl *d;
+};
