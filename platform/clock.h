@@ -20,8 +20,12 @@ void setTimeScale(double factor);
 // Real milliseconds for a duration given in unscaled milliseconds or ticks.
 int scaledMs(int ms);
 int ticksToMs(int ticks);
+// Unscaled milliseconds for a number of ticks (what waitUntil and ScaledTimer take).
+int ticksToUnscaledMs(int ticks);
 
-// Waits until cond() is true or the scaled time-out has passed; returns cond()'s last value.
+// Waits until cond() is true or the time-out has passed; returns cond()'s last value.
+// timeoutMs is unscaled (it is scaled here; -1 waits without limit), so pass
+// ticksToUnscaledMs(ticks), not ticksToMs(ticks).
 // With yield the wait runs a nested QEventLoop (timers, port events and clicks are handled);
 // without it the wait blocks the thread apart from sleeping in small steps.
 bool waitUntil(const std::function<bool()> &cond, int timeoutMs, bool yield);
@@ -44,6 +48,8 @@ public:
 signals:
     void timeout();
 private:
+    void restart();
     QTimer timer_;
     int intervalMs_;
+    bool enabled_ = false;
 };

@@ -1,0 +1,273 @@
+#include "registry.h"
+#include "registryfile.h"
+
+#include "fresh_root.h"
+#include "paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QString kKey = QStringLiteral("Software\\Varnel\\Tallyline\\Portdeck");
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+QString helperProgram() { return tl::programDirectory() + QStringLiteral("/tlplatform_helper"); }
+
+class RegistryTest : public FreshRootTest {
+protected:
+    QString hklmFile() const { return root.file(QStringLiteral("registry/HKEY_LOCAL_MACHINE.reg")); }
+};
+
+} // namespace
+
+TEST_F(RegistryTest, StringsAndDwordsRoundTripThroughTheFileFormat)
+{
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, kKey, QStringLiteral("Logging"), QStringLiteral("on")));
+    ASSERT_TRUE(reg::writeDword(RegRoot::LocalMachine, kKey + QStringLiteral("\\Language"), QStringLiteral("Language"), 10));
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, kKey, QStringLiteral("Path"), QStringLiteral("c:\\say \"hi\"")));
+
+    const QByteArray text = readFile(hklmFile());
+    EXPECT_TRUE(text.startsWith("Windows Registry Editor Version 5.00\n"));
+    EXPECT_TRUE(text.contains("[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Tallyline\\Portdeck]\n\"Logging\"=\"on\"\n"));
+    EXPECT_TRUE(text.contains("\"Path\"=\"c:\\\\say \\\"hi\\\"\"\n"));
+    EXPECT_TRUE(text.contains("[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Tallyline\\Portdeck\\Language]\n\"Language\"=dword:0000000a\n"));
+
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, kKey, QStringLiteral("Path")), QStringLiteral("c:\\say \"hi\""));
+    EXPECT_EQ(reg::readDword(RegRoot::LocalMachine, kKey + QStringLiteral("\\Language"), QStringLiteral("Language")), 10u);
+    // Types are kept apart, as on the original store.
+    EXPECT_FALSE(reg::readDword(RegRoot::LocalMachine, kKey, QStringLiteral("Logging")).has_value());
+    // Other roots are other files.
+    EXPECT_FALSE(reg::keyExists(RegRoot::CurrentUser, kKey));
+}
+
+TEST_F(RegistryTest, NamesIgnoreLetterCaseAndKeepTheirStoredCase)
+{
+    reg::writeString(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel"), QStringLiteral("InstallDirectory"), QStringLiteral("a"));
+    reg::writeString(RegRoot::LocalMachine, QStringLiteral("SOFTWARE\\varnel"), QStringLiteral("INSTALLDIRECTORY"), QStringLiteral("b"));
+    reg::createKey(RegRoot::LocalMachine, QStringLiteral("software\\VARNEL\\Patchwell"));
+
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("sOfTwArE\\VaRnEl"), QStringLiteral("installdirectory")), QStringLiteral("b"));
+    EXPECT_EQ(reg::valueNames(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel")), QStringList{QStringLiteral("InstallDirectory")});
+    EXPECT_EQ(reg::subKeys(RegRoot::LocalMachine, QStringLiteral("software")), QStringList{QStringLiteral("Varnel")});
+    EXPECT_EQ(reg::subKeys(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel")), QStringList{QStringLiteral("Patchwell")});
+    EXPECT_TRUE(readFile(hklmFile()).contains("[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Patchwell]"));
+}
+
+TEST_F(RegistryTest, KeysAreCreatedEnumeratedAndDeletedWithTheirSubkeys)
+{
+    const QString modems = QStringLiteral("System\\CurrentControlSet\\Services\\Class\\Modem");
+    for (const char *n : {"0001", "0000", "0002"})
+        reg::writeString(RegRoot::LocalMachine, modems + QLatin1Char('\\') + QLatin1String(n), QStringLiteral("DriverDesc"), QLatin1String(n));
+    EXPECT_EQ(reg::subKeys(RegRoot::LocalMachine, modems), (QStringList{"0000", "0001", "0002"}));
+    EXPECT_TRUE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("System\\CurrentControlSet")));
+
+    EXPECT_TRUE(reg::deleteKey(RegRoot::LocalMachine, QStringLiteral("System\\CurrentControlSet\\Services")));
+    EXPECT_FALSE(reg::keyExists(RegRoot::LocalMachine, modems + QStringLiteral("\\0000")));
+    EXPECT_TRUE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("System\\CurrentControlSet")));
+    EXPECT_FALSE(reg::deleteKey(RegRoot::LocalMachine, QStringLiteral("No\\Such\\Key")));
+
+    reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1"));
+    EXPECT_TRUE(reg::deleteValue(RegRoot::LocalMachine, QStringLiteral("a"), QStringLiteral("X")));
+    EXPECT_FALSE(reg::valueExists(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("x")));
+    EXPECT_FALSE(reg::deleteValue(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("x")));
+}
+
+TEST_F(RegistryTest, TRegistryOpensKeysRelativeToTheRoot)
+{
+    TRegistry r(RegRoot::LocalMachine);
+    EXPECT_FALSE(r.openKey(kKey, false));
+    EXPECT_FALSE(r.writeString(QStringLiteral("Logging"), QStringLiteral("on"))); // no key open
+    ASSERT_TRUE(r.openKey(kKey, true));
+    EXPECT_TRUE(r.writeString(QStringLiteral("Logging"), QStringLiteral("on")));
+    EXPECT_TRUE(r.writeInteger(QStringLiteral("Count"), -1));
+    r.closeKey();
+
+    ASSERT_TRUE(r.openKeyReadOnly(QStringLiteral("\\") + kKey));
+    EXPECT_EQ(r.readString(QStringLiteral("logging")), QStringLiteral("on"));
+    EXPECT_EQ(r.readInteger(QStringLiteral("Count")), -1);
+    EXPECT_EQ(r.readString(QStringLiteral("Missing")), QString());
+    EXPECT_EQ(r.readInteger(QStringLiteral("Missing")), 0);
+    EXPECT_EQ(r.getValueNames(), (QStringList{"Logging", "Count"}));
+    // A second openKey is again relative to the root, not to the open key.
+    ASSERT_TRUE(r.openKey(QStringLiteral("Software\\Varnel"), false));
+    EXPECT_EQ(r.getKeyNames(), QStringList{QStringLiteral("Tallyline")});
+}
+
+TEST_F(RegistryTest, LineBreaksInTextsCannotBreakTheFile)
+{
+    const QString text = QStringLiteral("line one\r\nline \"two\"\\");
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("K"), QStringLiteral("multi\nname"), text));
+    EXPECT_FALSE(reg::createKey(RegRoot::LocalMachine, QStringLiteral("Bad\nKey")));
+
+    reg::RegTree tree;
+    QString error;
+    ASSERT_TRUE(reg::parseRegistryText(readFile(hklmFile()), QStringLiteral("HKEY_LOCAL_MACHINE"), tree, &error)) << qPrintable(error);
+    ASSERT_NE(tree.find(QStringLiteral("K")), nullptr);
+    EXPECT_EQ(tree.find(QStringLiteral("K"))->findValue(QStringLiteral("MULTI\nNAME"))->text, text);
+}
+
+TEST(RegistryFileFormat, HandEditedFilesAreRead)
+{
+    const QByteArray text =
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+        "\r\n"
+        "; a comment\r\n"
+        "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\r\n"
+        "\"/dev/pts/3\"=\"COM5\"\r\n"
+        "@=\"default\"\r\n"
+        "\"Flags\" = dword:FFFFFFFF\r\n"
+        "\"Blob\"=hex:01,02,\\\r\n"
+        "  03,04\r\n";
+    reg::RegTree tree;
+    QString error;
+    ASSERT_TRUE(reg::parseRegistryText(text, QStringLiteral("HKEY_LOCAL_MACHINE"), tree, &error)) << qPrintable(error);
+    const reg::RegKey *key = tree.find(QStringLiteral("hardware\\devicemap\\serialcomm"));
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->findValue(QStringLiteral("/dev/pts/3"))->text, QStringLiteral("COM5"));
+    EXPECT_EQ(key->findValue(QString())->text, QStringLiteral("default"));
+    EXPECT_EQ(key->findValue(QStringLiteral("flags"))->dword, 0xFFFFFFFFu);
+    EXPECT_EQ(key->findValue(QStringLiteral("Blob"))->type, reg::RegValue::Other);
+    EXPECT_TRUE(tree.find(QStringLiteral("HARDWARE")) != nullptr); // parents exist implicitly
+
+    // What we write reads back as the same tree, binary values included.
+    reg::RegTree again;
+    ASSERT_TRUE(reg::parseRegistryText(reg::formatRegistryText(tree, QStringLiteral("HKEY_LOCAL_MACHINE")),
+                                       QStringLiteral("HKEY_LOCAL_MACHINE"), again, &error)) << qPrintable(error);
+    EXPECT_TRUE(again == tree);
+}
+
+TEST(RegistryFileFormat, DamageIsDetectedWithItsLine)
+{
+    const QString root = QStringLiteral("HKEY_LOCAL_MACHINE");
+    struct Case { const char *text; const char *why; };
+    const Case cases[] = {
+        {"", "missing header"},
+        {"[HKEY_LOCAL_MACHINE\\A]\n", "missing header"},
+        {"Windows Registry Editor Version 5.00\n\"a\"=\"b\"\n", "line 2: value before the first key"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n", "line 2: key outside"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A\n", "closing bracket"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=\"unterminated\n", "unterminated text"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=dword:123456789\n", "bad dword"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=dword:12xz\n", "bad dword"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=\"b\" junk\n", "after the text"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\ngarbage\n", "line 3: unreadable"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=\"\xff\xfe\"\n", "not valid text"},
+    };
+    for (const Case &c : cases) {
+        reg::RegTree tree;
+        QString error;
+        EXPECT_FALSE(reg::parseRegistryText(QByteArray(c.text), root, tree, &error)) << c.text;
+        EXPECT_TRUE(error.contains(QLatin1String(c.why))) << c.text << " -> " << qPrintable(error);
+    }
+}
+
+TEST_F(RegistryTest, ADamagedFileIsSetAsideReportedOnceAndTheStoreGoesOnEmpty)
+{
+    writeFile(hklmFile(), "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"cut\"=\"half wri");
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("A")));
+    EXPECT_FALSE(reg::valueExists(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("cut")));
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_NE(err.find("HKEY_LOCAL_MACHINE.reg is damaged"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_TRUE(QFile::exists(hklmFile() + QStringLiteral(".bad")));
+    EXPECT_FALSE(QFile::exists(hklmFile()));
+
+    // The store works on; a second damaged file does not overwrite the first one set aside.
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("B"), QStringLiteral("v"), QStringLiteral("1")));
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("B"), QStringLiteral("v")), QStringLiteral("1"));
+    writeFile(hklmFile(), "not a registry file");
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("C"), QStringLiteral("v"), QStringLiteral("2")));
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(QFile::exists(hklmFile() + QStringLiteral(".2.bad")));
+    EXPECT_FALSE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("B")));
+    EXPECT_TRUE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("C")));
+}
+
+TEST_F(RegistryTest, LeftoverTemporaryFilesOfADeadWriterAreNeverRead)
+{
+    reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("v"), QStringLiteral("good"));
+    // What a writer killed before its rename leaves behind.
+    const QString stray = hklmFile() + QStringLiteral(".tmp.999999");
+    writeFile(stray, "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"ha");
+
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("v")), QStringLiteral("good"));
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("w"), QStringLiteral("next")));
+    EXPECT_FALSE(QFile::exists(stray));
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("v")), QStringLiteral("good"));
+}
+
+TEST_F(RegistryTest, ChangesByAnotherProcessAreSeen)
+{
+    reg::writeString(RegRoot::LocalMachine, QStringLiteral("Shared"), QStringLiteral("mine"), QStringLiteral("1"));
+    EXPECT_FALSE(reg::valueExists(RegRoot::LocalMachine, QStringLiteral("Shared"), QStringLiteral("theirs0")));
+    ASSERT_EQ(QProcess::execute(helperProgram(), {"regwrite", "Shared", "theirs", "1"}), 0);
+    EXPECT_EQ(reg::readDword(RegRoot::LocalMachine, QStringLiteral("Shared"), QStringLiteral("theirs0")), 0u);
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("Shared"), QStringLiteral("mine")), QStringLiteral("1"));
+}
+
+TEST_F(RegistryTest, TwoProcessesWritingOneKeyAtOnceLoseNoWrite)
+{
+    const int count = 150;
+    QProcess a, b;
+    a.start(helperProgram(), {"regwrite", "Software\\Race", "a", QString::number(count)});
+    b.start(helperProgram(), {"regwrite", "SOFTWARE\\race", "b", QString::number(count)});
+    // This process writes into the same key meanwhile.
+    for (int i = 0; i < 50; ++i)
+        reg::writeDword(RegRoot::LocalMachine, QStringLiteral("Software\\Race"), QStringLiteral("c%1").arg(i), i);
+    ASSERT_TRUE(a.waitForFinished(60000));
+    ASSERT_TRUE(b.waitForFinished(60000));
+    EXPECT_EQ(a.exitCode(), 0);
+    EXPECT_EQ(b.exitCode(), 0);
+
+    const QStringList names = reg::valueNames(RegRoot::LocalMachine, QStringLiteral("Software\\Race"));
+    EXPECT_EQ(names.size(), 2 * count + 50);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(reg::readDword(RegRoot::LocalMachine, QStringLiteral("Software\\Race"), QStringLiteral("a%1").arg(i)), quint32(i));
+        EXPECT_EQ(reg::readDword(RegRoot::LocalMachine, QStringLiteral("Software\\Race"), QStringLiteral("b%1").arg(i)), quint32(i));
+    }
+    EXPECT_EQ(QDir(root.file(QStringLiteral("registry"))).entryList({"*.bad"}).size(), 0);
+}
+
+TEST_F(RegistryTest, AWriterKilledMidWriteLeavesAReadableStore)
+{
+    reg::writeString(RegRoot::LocalMachine, QStringLiteral("Keep"), QStringLiteral("v"), QStringLiteral("kept"));
+    for (int round = 0; round < 5; ++round) {
+        QProcess writer;
+        writer.start(helperProgram(), {"regloop", "Busy"});
+        ASSERT_TRUE(writer.waitForReadyRead(20000));
+        usleep(static_cast<useconds_t>(3000 + round * 7000));
+        writer.kill();
+        writer.waitForFinished(10000);
+
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("Keep"), QStringLiteral("v")), QStringLiteral("kept"));
+        EXPECT_TRUE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("Busy")));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string());
+    }
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("Keep"), QStringLiteral("w"), QStringLiteral("after")));
+    EXPECT_EQ(QDir(root.file(QStringLiteral("registry"))).entryList({"*.tmp.*", "*.bad"}).size(), 0);
+}
