@@ -34,6 +34,9 @@ public:
 
     // Feeds received characters (called by the port).
     void feed(const char *data, int len);
+    // As feed(), for the port's chunk `serial`; chunks that came in before the
+    // packet was armed are ignored, so an answer never starts from older text.
+    void feedChunk(const char *data, int len, quint64 serial);
 
 signals:
     void stringPacket(const QString &data);      // once per arming

@@ -10,6 +10,17 @@ class TApdComPort;
 
 enum class ProtocolType { ptXmodem };
 
+// Codes of protocolError and protocolFinish.
+enum ProtocolErrorCode {
+    ecOK = 0,
+    ecTimeout = 1,            // the other side stopped answering
+    ecTooManyErrors = 2,      // a block or the start failed too often
+    ecCancelRequested = 3,    // cancelProtocol() on this side
+    ecRemoteCancel = 4,       // the other side sent CAN
+    ecFileError = 5,          // the file could not be read or written
+    ecPortClosed = 6,         // no port, or the port closed during the transfer
+};
+
 class TApdProtocol : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +34,9 @@ public:
     QString fileName() const;
     void setHonorDirectory(bool on);
     void setStatusInterval(int ticks);           // how often protocolStatus fires during a transfer
+    void setHandshakeWait(int ticks);            // how long to wait for the other side to start (default 1092)
+    void setBlockWait(int ticks);                // how long to wait for a block or its answer (default 182)
+    void setRetries(int n);                      // tries per block before giving up (default 10)
 
     void startTransmit();
     void startReceive();

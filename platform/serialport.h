@@ -1,6 +1,15 @@
 #pragma once
 // The serial port component. One object per port the program uses; the
 // device behind a COM number comes from tl::comPortDevice().
+//
+// How received characters are shared, chunk by chunk as they arrive:
+//  - attached data packets and the data triggers see every character, always;
+//  - during a wait, the innermost wait takes characters from the input buffer up
+//    to its match; the rest stays buffered for the next wait;
+//  - outside a wait, triggerAvail(count) fires with the new characters as the
+//    first `count` of the buffer; what its handlers do not take is dropped after
+//    the event, so a later wait never matches an old answer;
+//  - packet and trigger events come after the data-available event, in arrival order.
 
 #include <QByteArray>
 #include <QObject>
@@ -69,6 +78,14 @@ public:
     // Data packets attach themselves here and see every character received.
     void attachPacket(TApdDataPacket *packet);
     void detachPacket(TApdDataPacket *packet);
+
+    // While a file transfer runs it takes every received character through this
+    // sink instead of the input buffer (packets and triggers still see them).
+    // An empty function gives the data back to the buffer.
+    void setDataSink(std::function<void(const QByteArray &)> sink);
+
+    // Number of received chunks so far; a packet armed now ignores those.
+    quint64 chunkSerial() const;
 
 signals:
     void triggerAvail(int count);      // new characters are in the input buffer

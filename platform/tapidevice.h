@@ -31,6 +31,8 @@ public:
     bool cancelCall();
     // COM number of the selected device (0 when unknown).
     int comNumber() const;
+    // COM number of a named device from the registry (0 when unknown).
+    static int comNumberOf(const QString &deviceName);
 
 signals:
     void tapiPortOpen();
@@ -38,8 +40,13 @@ signals:
     void tapiFail();
 
 private:
+    void finishOpen(unsigned attempt);
+    void postClose();
+    void onPortClosed();
+
     TApdComPort *port_ = nullptr;
     QString selected_;
     bool voice_ = false;
     int state_ = 0;   // see tapidevice.cpp
+    unsigned attempt_ = 0;   // invalidates queued events of an earlier open
 };

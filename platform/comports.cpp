@@ -1,0 +1,71 @@
+#include "comports.h"
+
+#include "registry.h"
+
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <QSet>
+#include <algorithm>
+
+namespace tl {
+
+namespace {
+
+const char kSerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+// "COM12" -> 12; anything else -> 0 (such entries are skipped, not fatal).
+int comNumberFromText(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.size() < 4 || !t.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
+        return 0;
+    bool ok = false;
+    const int n = t.mid(3).toInt(&ok);
+    return ok && n > 0 ? n : 0;
+}
+
+} // namespace
+
+QMap<int, QString> comPortMap()
+{
+    QMap<int, QString> map;
+    QSet<QString> named;
+    for (const QString &device : reg::valueNames(RegRoot::LocalMachine, kSerialCommKey)) {
+        const auto value = reg::readString(RegRoot::LocalMachine, kSerialCommKey, device);
+        const int n = value ? comNumberFromText(*value) : 0;
+        if (n <= 0 || map.contains(n))
+            continue;
+        map.insert(n, device);
+        named.insert(device);
+    }
+
+    QStringList others;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        const QString path = info.systemLocation();
+        if (!path.isEmpty() && !named.contains(path) && !others.contains(path))
+            others.append(path);
+    }
+    std::sort(others.begin(), others.end());
+    int next = 1;
+    for (const QString &path : others) {
+        while (map.contains(next))
+            ++next;
+        map.insert(next, path);
+    }
+    return map;
+}
+
+QString comPortDevice(int comNumber)
+{
+    if (comNumber <= 0)
+        return QString();
+    return comPortMap().value(comNumber);
+}
+
+} // namespace tl
+
+bool IsPortAvailable(int comNumber)
+{
+    const QString device = tl::comPortDevice(comNumber);
+    return !device.isEmpty() && QFileInfo::exists(device);
+}
