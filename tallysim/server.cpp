@@ -1,0 +1,465 @@
+#include "server.h"
+
+#include <clock.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace sim {
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    int saved = errno;
+    char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &c, 1);
+    errno = saved;
+}
+
+DeviceConfig deviceConfig(const Options &o)
+{
+    DeviceConfig c;
+    c.product = o.product;
+    const ProductInfo &info = productInfo(o.product);
+    c.serial = o.serial.value_or(info.defaultSerial);
+    c.country = o.country.value_or(0);
+    c.switchType = o.switchType.value_or(info.isdnFamily && o.product != Product::Idsl && c.country != 0
+                                             ? 0 : info.defaultSwitch);
+    c.lineStates = o.lineStates;
+    c.lineStatesGiven = !o.lineStates.empty();
+    c.echo = !o.noEcho;
+    return c;
+}
+
+constexpr int64_t kMs = 1000000;
+
+} // namespace
+
+Server::Server(const Options &opts) : opts_(opts), faults_(opts.faults), device_(deviceConfig(opts))
+{
+    scale_ = tl::timeScale();
+}
+
+int64_t Server::nowNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+int64_t Server::scaledMs(double ms) const
+{
+    return static_cast<int64_t>(ms * scale_ * kMs);
+}
+
+bool Server::start(std::string &error)
+{
+    if (!opts_.logFile.empty() && !log_.open(opts_.logFile)) {
+        error = "cannot open the log " + opts_.logFile;
+        return false;
+    }
+    if (!opts_.stateFile.empty() && ::access(opts_.stateFile.c_str(), F_OK) == 0) {
+        PersistedState st;
+        if (!loadState(opts_.stateFile, st, error))
+            return false;
+        if (st.product == productInfo(opts_.product).option)
+            device_.restore(st);
+        else
+            std::fprintf(stderr, "tallysim: %s holds a %s, not a %s: starting from factory state\n",
+                         opts_.stateFile.c_str(), st.product.c_str(), productInfo(opts_.product).option);
+    }
+    // What the command line names explicitly wins over the saved state.
+    if (opts_.country)
+        device_.setBoth("C10", std::to_string(*opts_.country));
+    if (opts_.switchType)
+        device_.setBoth("*W", std::to_string(*opts_.switchType));
+
+    if (::pipe(gSignalPipe) != 0) {
+        error = "cannot create the signal pipe";
+        return false;
+    }
+    for (int fd : gSignalPipe) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    struct sigaction sa{};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    pty_ = std::make_unique<Pty>();
+    if (!pty_->open(opts_.link, error))
+        return false;
+    std::printf("%s\n", pty_->slavePath().c_str());
+    std::fflush(stdout);
+    if (opts_.com > 0 && !registration_.registerPort(pty_->portName(), opts_.com, opts_.tapiName, error))
+        return false;
+    log_.event("power-up: " + std::string(productInfo(opts_.product).option) + " on " + pty_->portName());
+    presenceCheckNs_ = nowNs();
+    return true;
+}
+
+int Server::run()
+{
+    std::string error;
+    if (!start(error)) {
+        std::fprintf(stderr, "tallysim: %s\n", error.c_str());
+        shutdown();
+        return 1;
+    }
+    while (!stop_)
+        loopOnce();
+    shutdown();
+    return 0;
+}
+
+void Server::shutdown()
+{
+    saveState();
+    registration_.unregisterAll();
+    retiring_.reset();
+    pty_.reset();
+    log_.event("shut down");
+}
+
+void Server::saveState()
+{
+    if (opts_.stateFile.empty())
+        return;
+    std::string error;
+    if (!sim::saveState(opts_.stateFile, device_.persisted(), error))
+        std::fprintf(stderr, "tallysim: %s\n", error.c_str());
+}
+
+void Server::loopOnce()
+{
+    int64_t now = nowNs();
+
+    // Deadlines first.
+    if (retiring_ && now >= retireAtNs_)
+        retiring_.reset();
+    if (!pty_ && reopenAtNs_ && now >= reopenAtNs_)
+        comeBack();
+    if (firmwareDoneAtNs_ && now >= firmwareDoneAtNs_) {
+        firmwareDoneAtNs_ = 0;
+        queue("\r\nClose this App\r\n");
+        dropPending_ = true;
+    }
+    if (mode_ == Mode::Download && now >= xmodem_.deadline() * kMs) {
+        queue(xmodem_.onTimer(now / kMs));
+        if (xmodem_.status() != XmodemReceiver::Status::Receiving)
+            finishDownload();
+    }
+    if (pty_ && !clientPresent_ && now >= presenceCheckNs_)
+        checkClientBack();
+    flushOutput(now);
+    if (dropPending_ && outPos_ >= out_.size())
+        dropOff();
+
+    // Then wait for the next thing to happen.
+    int64_t wake = now + 1000 * kMs;
+    auto soonest = [&](int64_t t) { if (t > 0) wake = std::min(wake, t); };
+    if (retiring_)
+        soonest(retireAtNs_);
+    if (!pty_)
+        soonest(reopenAtNs_);
+    soonest(firmwareDoneAtNs_);
+    if (mode_ == Mode::Download)
+        soonest(xmodem_.deadline() * kMs);
+    if (pty_ && !clientPresent_)
+        soonest(presenceCheckNs_);
+    bool pending = outPos_ < out_.size() && pty_ && clientPresent_;
+    bool paced = faults_.byteDelayNs() > 0;
+    if (pending && paced)
+        soonest(nextByteNs_);
+
+    pollfd fds[3];
+    int n = 0;
+    fds[n++] = {gSignalPipe[0], POLLIN, 0};
+    int masterIdx = -1, retiringIdx = -1;
+    if (pty_ && clientPresent_) {
+        masterIdx = n;
+        fds[n++] = {pty_->fd(), static_cast<short>(POLLIN | (pending && !paced ? POLLOUT : 0)), 0};
+    }
+    if (retiring_) {
+        retiringIdx = n;
+        fds[n++] = {retiring_->fd(), POLLIN, 0};
+    }
+    int64_t waitNs = std::max<int64_t>(0, wake - now);
+    timespec ts{static_cast<time_t>(waitNs / 1000000000LL), static_cast<long>(waitNs % 1000000000LL)};
+    int rc = ::ppoll(fds, n, &ts, nullptr);
+    if (rc < 0)
+        return;   // EINTR: the signal pipe tells the rest
+    if (fds[0].revents & POLLIN) {
+        char buf[16];
+        while (::read(gSignalPipe[0], buf, sizeof buf) > 0) {
+        }
+        stop_ = true;
+        return;
+    }
+    if (retiringIdx >= 0 && fds[retiringIdx].revents) {
+        char buf[512];
+        while (::read(retiring_->fd(), buf, sizeof buf) > 0) {
+        }
+    }
+    if (masterIdx >= 0 && fds[masterIdx].revents) {
+        short ev = fds[masterIdx].revents;
+        if (ev & (POLLIN | POLLHUP | POLLERR)) {
+            char buf[4096];
+            for (;;) {
+                ssize_t got = ::read(pty_->fd(), buf, sizeof buf);
+                if (got > 0) {
+                    handleInput(buf, static_cast<size_t>(got));
+                    if (!pty_)
+                        return;
+                    continue;
+                }
+                if (got < 0 && errno == EAGAIN && !(ev & POLLHUP))
+                    break;
+                clientGone();   // EIO or end of file: the last client closed the port
+                break;
+            }
+        }
+        if (pty_ && clientPresent_)
+            flushOutput(nowNs());
+    }
+}
+
+void Server::checkClientBack()
+{
+    // A master without any open slave reports a hang-up; a client opening the
+    // port clears it. Looked at every few milliseconds while nobody is there.
+    pollfd p{pty_->fd(), POLLIN, 0};
+    ::poll(&p, 1, 0);
+    if (p.revents & POLLHUP) {
+        presenceCheckNs_ = nowNs() + 5 * kMs;
+        return;
+    }
+    clientPresent_ = true;
+    log_.event("port opened");
+}
+
+void Server::clientGone()
+{
+    if (!clientPresent_)
+        return;
+    clientPresent_ = false;
+    // What the device sends while nobody listens is lost, as on a real line.
+    ::tcflush(pty_->fd(), TCIOFLUSH);
+    out_.clear();
+    outPos_ = 0;
+    presenceCheckNs_ = nowNs() + 5 * kMs;
+    log_.event("port closed");
+}
+
+void Server::queue(const std::string &text)
+{
+    if (text.empty())
+        return;
+    if (!pty_ || !clientPresent_)
+        return;   // nobody to hear it
+    if (outPos_ >= out_.size()) {
+        out_.clear();
+        outPos_ = 0;
+        nextByteNs_ = std::max(nextByteNs_, nowNs());
+    }
+    out_ += text;
+}
+
+void Server::flushOutput(int64_t now)
+{
+    if (!pty_ || !clientPresent_ || outPos_ >= out_.size())
+        return;
+    size_t want = out_.size() - outPos_;
+    int64_t delay = faults_.byteDelayNs();
+    if (delay > 0) {
+        if (now < nextByteNs_)
+            return;
+        size_t due = static_cast<size_t>((now - nextByteNs_) / delay) + 1;
+        want = std::min(want, due);
+    }
+    ssize_t w = ::write(pty_->fd(), out_.data() + outPos_, want);
+    if (w > 0) {
+        outPos_ += static_cast<size_t>(w);
+        if (delay > 0)
+            nextByteNs_ += delay * w;
+    } else if (w < 0 && errno == EIO) {
+        clientGone();
+    } else if (w < 0 && delay > 0) {
+        nextByteNs_ = now + kMs;   // the client is not reading: try again shortly
+    }
+    if (outPos_ >= out_.size()) {
+        out_.clear();
+        outPos_ = 0;
+    }
+}
+
+void Server::handleInput(const char *data, size_t len)
+{
+    if (mode_ == Mode::Download) {
+        queue(xmodem_.feed(data, len, nowNs() / kMs));
+        if (xmodem_.status() != XmodemReceiver::Status::Receiving)
+            finishDownload();
+        return;
+    }
+    for (size_t i = 0; i < len && pty_ && mode_ == Mode::Command; ++i)
+        handleCommandByte(data[i]);
+}
+
+void Server::handleCommandByte(char c)
+{
+    const FaultConfig &f = faults_.config();
+    bool mute = f.silent || (f.silentAfter >= 0 && faults_.commandsSeen() >= f.silentAfter);
+    if (device_.echo() && !mute && !dropPending_)
+        queue(std::string(1, c));
+    if (!inLine_) {
+        if ((c == 'T' || c == 't') && (prev_ == 'A' || prev_ == 'a')) {
+            inLine_ = true;
+            line_ = std::string(1, prev_) + c;
+            overlong_ = false;
+        }
+        prev_ = c;
+        return;
+    }
+    prev_ = 0;
+    if (c == '\r') {
+        inLine_ = false;
+        std::string line = line_;
+        line_.clear();
+        if (overlong_) {
+            log_.received(line + "...\r");
+            if (!faults_.muteFor())
+                queue(device_.resultCode(false));
+            return;
+        }
+        processLine(line);
+    } else if (c == '\b' || c == 0x7f) {
+        if (line_.size() > 2)
+            line_.pop_back();
+    } else if (c == '\n') {
+        // Line feeds after the carriage return are ignored.
+    } else if (line_.size() < 256) {
+        line_.push_back(c);
+    } else {
+        overlong_ = true;
+    }
+}
+
+void Server::processLine(const std::string &line)
+{
+    log_.received(line + "\r");
+    if (faults_.muteFor()) {
+        log_.event("mute");
+        return;
+    }
+    const std::string norm = normaliseCommand(line);
+    DeviceReply reply;
+    if (faults_.errorFor(norm)) {
+        reply.text = device_.resultCode(false);
+        reply.error = true;
+    } else {
+        reply = device_.execute(line.substr(2));
+        if (norm == "I7" && !reply.error && faults_.takeAti7Head())
+            reply.text = loseIdentityHead(reply.text);
+    }
+    log_.sent(reply.text);
+    queue(reply.text);
+    if (device_.takeStoredChanged())
+        saveState();
+    if (reply.action == DeviceAction::DropOff || faults_.takeResetAfter(norm)) {
+        startDropOff();
+        return;
+    }
+    if (reply.action == DeviceAction::StartDownload) {
+        mode_ = Mode::Download;
+        XmodemReceiver::Timing t;
+        t.firstNakMs = std::max<int64_t>(50, scaledMs(1000) / kMs);
+        t.nakIntervalMs = std::max<int64_t>(100, scaledMs(3000) / kMs);
+        t.blockTimeoutMs = std::max<int64_t>(1000, scaledMs(10000) / kMs);
+        xmodem_.start(nowNs() / kMs, t);
+        log_.event("firmware download: waiting for the sender");
+        return;
+    }
+    queue(faults_.noise());
+}
+
+void Server::finishDownload()
+{
+    mode_ = Mode::Command;
+    inLine_ = false;
+    if (xmodem_.status() == XmodemReceiver::Status::Done && device_.acceptFirmware(xmodem_.image())) {
+        log_.event("firmware image of " + std::to_string(xmodem_.image().size()) + " bytes accepted, date " +
+                   device_.firmwareDate());
+        saveState();
+        // Writing the flash takes a moment; then the device restarts off the bus.
+        firmwareDoneAtNs_ = nowNs() + std::max<int64_t>(kMs, scaledMs(500));
+        return;
+    }
+    std::string why = xmodem_.status() == XmodemReceiver::Status::Done ? "image not for this product"
+                                                                        : xmodem_.failure();
+    log_.event("firmware download failed: " + why);
+    std::string text = device_.resultCode(false);
+    log_.sent(text);
+    queue(text);
+}
+
+void Server::startDropOff()
+{
+    const std::string text = "\r\nClose this App\r\n";
+    log_.sent(text);
+    queue(text);
+    dropPending_ = true;
+}
+
+void Server::dropOff()
+{
+    dropPending_ = false;
+    log_.event("USB reset: off the bus");
+    int64_t now = nowNs();
+    int64_t away = scaledMs(3000);
+    // The old master stays open a little, so that the client can still read
+    // "Close this App" from it; the link is gone at once.
+    retiring_ = std::move(pty_);
+    retiring_->removeLink();
+    retireAtNs_ = now + std::max<int64_t>(away, 300 * kMs);
+    reopenAtNs_ = now + std::max<int64_t>(away, kMs);
+    clientPresent_ = false;
+    out_.clear();
+    outPos_ = 0;
+    inLine_ = false;
+    line_.clear();
+    mode_ = Mode::Command;
+    device_.restart();
+}
+
+void Server::comeBack()
+{
+    reopenAtNs_ = 0;
+    auto fresh = std::make_unique<Pty>();
+    std::string error;
+    if (!fresh->open(opts_.link, error)) {
+        std::fprintf(stderr, "tallysim: cannot come back: %s\n", error.c_str());
+        reopenAtNs_ = nowNs() + 500 * kMs;
+        return;
+    }
+    pty_ = std::move(fresh);
+    std::printf("%s\n", pty_->slavePath().c_str());
+    std::fflush(stdout);
+    registration_.renamePort(pty_->portName());
+    presenceCheckNs_ = nowNs();
+    log_.event("USB reset: back on " + pty_->portName() + ", firmware date " + device_.firmwareDate());
+}
+
+} // namespace sim

@@ -1,0 +1,77 @@
+#pragma once
+// The serving loop: one device on one pseudo-terminal. Plain POSIX: ppoll over
+// the master, a self-pipe for SIGTERM and SIGINT, and a handful of deadlines
+// (paced output, Xmodem time-outs, the drop-off and return).
+
+#include "device.h"
+#include "faults.h"
+#include "options.h"
+#include "pty.h"
+#include "registration.h"
+#include "transcript.h"
+#include "xmodem.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace sim {
+
+class Server {
+public:
+    explicit Server(const Options &opts);
+    // Runs until SIGTERM or SIGINT; returns the exit code.
+    int run();
+
+private:
+    enum class Mode { Command, Download };
+
+    bool start(std::string &error);
+    void shutdown();
+    void loopOnce();
+    void handleInput(const char *data, size_t len);
+    void handleCommandByte(char c);
+    void processLine(const std::string &line);
+    void queue(const std::string &text);
+    void flushOutput(int64_t nowNs);
+    void clientGone();
+    void checkClientBack();
+    void startDropOff();
+    void dropOff();
+    void comeBack();
+    void finishDownload();
+    void saveState();
+
+    static int64_t nowNs();
+    int64_t scaledMs(double ms) const;
+
+    Options opts_;
+    FaultState faults_;
+    Device device_;
+    Transcript log_;
+    Registration registration_;
+    std::unique_ptr<Pty> pty_;        // the port clients open
+    std::unique_ptr<Pty> retiring_;   // the port that just dropped off, drained then closed
+    double scale_ = 1.0;
+
+    Mode mode_ = Mode::Command;
+    XmodemReceiver xmodem_;
+    bool clientPresent_ = false;
+    std::string line_;
+    bool inLine_ = false;
+    char prev_ = 0;
+    bool overlong_ = false;
+
+    std::string out_;
+    size_t outPos_ = 0;
+    int64_t nextByteNs_ = 0;
+
+    bool dropPending_ = false;        // "Close this App" queued; drop when it is out
+    int64_t reopenAtNs_ = 0;
+    int64_t retireAtNs_ = 0;
+    int64_t firmwareDoneAtNs_ = 0;
+    int64_t presenceCheckNs_ = 0;
+    bool stop_ = false;
+};
+
+} // namespace sim
