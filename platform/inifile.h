@@ -10,6 +10,7 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &defaultValue, const QString &file);
 int GetPrivateProfileInt(const QString &section, const QString &key, int defaultValue,
                          const QString &file);
+// A null key (QString()) removes the whole section, a null value removes the key.
 bool WritePrivateProfileString(const QString &section, const QString &key,
                                const QString &value, const QString &file);
 QStringList GetPrivateProfileSectionNames(const QString &file);

@@ -96,6 +96,9 @@ QString mapPath(const QString &platformPath)
     const QString file = path.mid(slash + 1);
     if (!file.isEmpty())
         path = path.left(slash + 1) + moduleFileName(file);
+    // Doubled separators read as single ones, as they do on the original platform.
+    if (!path.isEmpty())
+        path = QDir::cleanPath(path);
     return resolveLetterCase(path);
 }
 

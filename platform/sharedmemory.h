@@ -20,6 +20,8 @@ public:
     bool isOpen() const { return data_ != nullptr; }
 private:
     QString name_;
+    bool map(int fd);
+    int fd_ = -1;               // kept open: its shared flock tells others the block is in use
     void *data_ = nullptr;
     std::size_t size_ = 0;
 };

@@ -47,6 +47,12 @@ using LanguageDialogFunction =
     std::function<int(QWidget *, const QList<LanguageChoice> &, int)>;
 void setLanguageDialog(LanguageDialogFunction dialog);
 
+// The page the default help viewer shows for a help file and context:
+// <helpdir>/<help file base name>/<context>.html, else <helpdir>/<base name>.html,
+// where helpdir is $TALLYLINE_HELP_DIR, else <program dir>/../share/tallyline/help,
+// else the source tree's resources/help. "" when there is none.
+QString helpPagePath(const QString &helpFile, int context);
+
 // Test double: answers from queues, records every call.
 class ScriptedUiServices : public UiServices {
 public:
@@ -56,7 +62,8 @@ public:
         QString caption;   // message caption, filter
         int number = 0;    // buttons, help context, current language
     };
-    QList<int> messageAnswers;       // taken in order; IDOK (or IDYES) when empty
+    QList<int> messageAnswers;       // taken in order; when empty IDYES for Yes/No boxes,
+                                     // IDCANCEL for Retry/Cancel (so retry loops end), else IDOK
     QStringList fileAnswers;         // taken in order; "" when empty
     QList<int> languageAnswers;      // taken in order; -1 when empty
     bool helpExists = true;

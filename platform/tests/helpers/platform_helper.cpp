@@ -1,14 +1,22 @@
 // Second process for the platform tests. Usage: tlplatform_helper <mode> <args...>
 //   regwrite <key> <prefix> <count>   writes <prefix>0..<count-1> as dwords under HKLM\<key>
 //   regloop <key>                     rewrites a large value under HKLM\<key> until killed
+//   hold <name>                       takes the named lock, says "held" or "busy", then waits to be killed
+//   exists <name>                     exit code 0 when a live process holds the named lock, else 1
+//   shmwrite <name> <text>            creates the block and puts the text in, keeps it open until killed
+//   shmread <name>                    prints the text in an existing block (exit 1 when there is none)
+//   exit <code>                       ends at once with that code
 
 #include "registry.h"
+#include "sharedmemory.h"
+#include "singleinstance.h"
 
 #include <QString>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +48,40 @@ int regLoop(int argc, char **argv)
     }
 }
 
+[[noreturn]] void waitToBeKilled()
+{
+    for (;;)
+        ::pause();
+}
+
+int hold(const QString &name)
+{
+    NamedMutex mutex(name);
+    std::puts(mutex.create() ? "held" : "busy");
+    std::fflush(stdout);
+    waitToBeKilled();
+}
+
+int shmWrite(const QString &name, const char *text)
+{
+    SharedMemoryBlock block(name);
+    if (!block.create(100))
+        return 1;
+    std::strncpy(static_cast<char *>(block.data()), text, block.size() - 1);
+    std::puts("written");
+    std::fflush(stdout);
+    waitToBeKilled();
+}
+
+int shmRead(const QString &name)
+{
+    SharedMemoryBlock block(name);
+    if (!block.open())
+        return 1;
+    std::puts(static_cast<const char *>(block.data()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -51,5 +93,16 @@ int main(int argc, char **argv)
         return regWrite(argc, argv);
     if (!std::strcmp(mode, "regloop"))
         return regLoop(argc, argv);
+    const QString name = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (!std::strcmp(mode, "hold"))
+        return hold(name);
+    if (!std::strcmp(mode, "exists"))
+        return NamedMutex::exists(name) ? 0 : 1;
+    if (!std::strcmp(mode, "shmwrite") && argc > 3)
+        return shmWrite(name, argv[3]);
+    if (!std::strcmp(mode, "shmread"))
+        return shmRead(name);
+    if (!std::strcmp(mode, "exit"))
+        return argc > 2 ? std::atoi(argv[2]) : 0;
     return 2;
 }
