@@ -271,3 +271,43 @@ TEST_F(RegistryTest, AWriterKilledMidWriteLeavesAReadableStore)
     EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("Keep"), QStringLiteral("w"), QStringLiteral("after")));
     EXPECT_EQ(QDir(root.file(QStringLiteral("registry"))).entryList({"*.tmp.*", "*.bad"}).size(), 0);
 }
+
+// The same property the fuzz target checks, over seeded damage of a real file:
+// nothing crashes, and whatever parses writes back to the same tree.
+TEST(RegistryFileFormat, DamagedVariantsNeverCrashAndWhatParsesRoundTrips)
+{
+    const QByteArray seed =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Varnel]\n"
+        "\"InstallDirectory\"=\"C:\\\\Varnel\\\\Patchwell\"\n\"Count\"=dword:0000000a\n"
+        "@=\"x\"\n\"Blob\"=hex:01,\\\n 02\n[HKEY_LOCAL_MACHINE\\Software\\Varnel\\Products]\n";
+    const QString root = QStringLiteral("HKEY_LOCAL_MACHINE");
+    const char alphabet[] = "[]\\\"=@:;\n\r dwordhex0aF\xff";
+    quint32 state = 12345;
+    auto next = [&] { state = state * 1103515245u + 12345u; return (state >> 8) & 0xFFFFFF; };
+    int parsed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray data = seed;
+        if (round < int(seed.size())) {
+            data.truncate(round);                       // every cut of the file
+        } else {
+            for (int edits = 1 + next() % 4; edits > 0; --edits) {
+                const qsizetype at = next() % (data.size() + 1);
+                const char c = alphabet[next() % (sizeof alphabet - 1)];
+                switch (next() % 3) {
+                case 0: data.insert(at, c); break;
+                case 1: if (at < data.size()) data[at] = c; break;
+                default: data.remove(at, 1 + next() % 3); break;
+                }
+            }
+        }
+        reg::RegTree tree, again;
+        QString error;
+        if (!reg::parseRegistryText(data, root, tree, &error))
+            continue;
+        ++parsed;
+        ASSERT_TRUE(reg::parseRegistryText(reg::formatRegistryText(tree, root), root, again, &error))
+            << data.constData() << " -> " << qPrintable(error);
+        ASSERT_TRUE(again == tree) << data.constData();
+    }
+    EXPECT_GT(parsed, 100);
+}
