@@ -1,0 +1,340 @@
+#pragma once
+// The main window of Portdeck. All state of the program lives in this one
+// object; its handlers carry the names of the component and the event. The
+// implementation is split by concern: containerframe.cpp (construction and
+// state), mainwindow_layout.cpp, navigation.cpp, link.cpp, identification.cpp,
+// detection_direct.cpp, detection_tapi.cpp, productscreens.cpp, libraries.cpp.
+
+#include "commandline.h"
+#include "debuglog.h"
+#include "libraries.h"
+#include "productcodes.h"
+
+#include <QDateTime>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class LanguageDictionary;
+class PanelButton;
+class TCustomBitBtn;
+class StatusAnimation;
+class ScaledTimer;
+class TApdComPort;
+class TApdDataPacket;
+class TApdTapiDevice;
+class TApdProtocol;
+class TAboutBox;
+class TDebugForm;
+class TNonModalMsgBox;
+class TPromptMsgForm;
+class QLabel;
+class QFrame;
+class QGroupBox;
+class QStackedWidget;
+class QScrollArea;
+class QTabBar;
+class QMenu;
+
+// Window messages of Portdeck's own.
+constexpr quint32 WM_FORM_FINISHED = 0x8190;     // a product library's tool finished
+constexpr quint32 WM_REFRESH_COMPORT = 0x8191;   // USB power-cycle request
+
+// One product found by the direct-mode scan.
+struct DeviceRecord {
+    int nComnPort = 0;
+    int nModemType = 0;            // 0 56K business modem, 1 ISDN TA, 2 IDSL modem
+    bool bCountryChangeable = false;
+    QString name;
+};
+
+// Product models as the update service knows them.
+enum ProductModel { Model56KBusMdm, Model56KBusMdmI, ModelISDNTA, ModelISDNTAPRO, ModelIDSLmodem,
+                    ModelCount };
+
+class TcontainerFrame : public QWidget {
+    Q_OBJECT
+public:
+    // args without the program name. dictionary may be null (texts stay English).
+    explicit TcontainerFrame(const QStringList &args, LanguageDictionary *dictionary = nullptr,
+                             QWidget *parent = nullptr);
+    ~TcontainerFrame() override;
+
+    // ---- state made by the constructor ----
+    bool bTapiMode = false;
+    bool bLogging = false;
+    bool bDebugWindow = false;
+    bool bWaitAndYield = false;
+    QString modemSelected = QStringLiteral("None");
+    QString selectedDeviceName = QStringLiteral("None");
+    QString control = QStringLiteral("None");
+    QString lastControl = QStringLiteral("None");
+    QString currentActivity = QStringLiteral("None");
+    QString deviceNames[4];
+    bool portSeen[128] = {};
+    bool bCurrentComPortOccupied = false;
+    bool TapiConnection = false;
+    bool bModemDetectMode = false;
+    bool b_PowerCycleUSB = false;
+    bool bExitButtonClicked = false;
+    bool b_selectDeviceMode = false;
+    bool bCommFailed = false;
+    bool bFlashScreenOpened = false;
+    bool bUsbResetTriggerAdded = false;
+    bool bQuillonInitialized = false;
+    bool bQuillonShown = false;
+    int usbResetTriggerHandle = 0;
+    QString ati7State;
+    int animationPhase = 0;
+    int helpContext = 10;
+    QString helpFile;
+    QString startDirectory;
+    QString productVersion = QStringLiteral("3.2");
+    QString buildNumber = QStringLiteral("3.02.05");
+    QString versionText;
+    ProductCodes productCodes;
+    QString ModemData;
+    static const char *const productNameTable[6];
+
+    // ---- identity ----
+    QString lastProductCode;
+    QString serialNumber;
+    QString productTypeText;
+    QString firmwareDates[ModelCount];
+
+    // ---- product screens ----
+    QString switchClass = QStringLiteral("Domestic");
+    bool bEuropeanSwitch = false;
+    bool bFirstEuropeanInstall = false;
+    QString switchSettingsText;       // last ATI12 answer
+    bool bSwitchSettingsKnown = false;
+    int n_Spid_Attempts = 0;
+    bool m_bCorvaneFirstTimeInstall = false;
+
+    // ---- detection ----
+    DeviceRecord deviceRecords[30];
+    int ModemCount = 0;
+    DeviceRecord currentDevice;
+    QStringList tapiCandidates;       // up to 128 names
+    int candidateCursor = 0;
+    QStringList detectedProducts;     // TAPI mode
+    int m_nNumDetectedProducts = 0;
+    int tapiPortCloseCount = 0;
+    bool bTimerRestartFlag = false;
+    bool bDetectLoopRunning = false;
+    bool modelFound[ModelCount] = {};
+    bool modelRegistered[ModelCount] = {};
+    QList<TCustomBitBtn *> deviceButtons;
+
+    // ---- window ----
+    int storedLeft = 0, storedTop = 0;
+    bool appTerminated = false;
+    CommandLineOptions options;
+
+    // ---- components ----
+    TApdComPort *ApdComPort1 = nullptr;
+    TApdComPort *ApdComPort2 = nullptr;
+    TApdTapiDevice *ApdTapiDevice1 = nullptr;
+    TApdProtocol *ApdProtocol1 = nullptr;
+    TApdDataPacket *ApdDataPacket1 = nullptr;
+    TApdDataPacket *QuillonDataPacket = nullptr;
+    TApdDataPacket *QuillonAti12DataPacket = nullptr;
+    TApdDataPacket *IDSLDataPacket = nullptr;
+    TApdDataPacket *CallLog = nullptr;
+    TApdDataPacket *DetectApdDataPacket = nullptr;
+    ScaledTimer *TimerAtOpen = nullptr;
+    ScaledTimer *Timer1 = nullptr;
+    ScaledTimer *Detect_Timer = nullptr;
+    ScaledTimer *Timer_Animation = nullptr;
+    ProductLibraries libs;
+
+    // ---- widgets ----
+    QLabel *moreConnectedBitmap = nullptr;
+    QLabel *tllogoImage = nullptr;
+    QLabel *tlbannerImage = nullptr;
+    QLabel *brandLabel = nullptr;
+    PanelButton *helpBtn = nullptr, *supportBtn = nullptr, *contactsBtn = nullptr,
+                *OnlineManualBtn = nullptr;
+    QStackedWidget *OptionsPageControl = nullptr;
+    QWidget *ModemSheet = nullptr;
+    QWidget *OptionsSheet = nullptr;
+    QScrollArea *ScrollBox1 = nullptr;
+    QWidget *scrollContents = nullptr;
+    PanelButton *detectBtn = nullptr, *ExitBtn = nullptr;
+    PanelButton *appwizBtn = nullptr, *terminalbtn = nullptr, *flashdiskbtn = nullptr,
+                *updatebtn = nullptr, *SpidBtn = nullptr, *protomonitorbtn = nullptr,
+                *backbtn = nullptr, *TerminateBtn = nullptr;
+    QStackedWidget *PageControl1 = nullptr;
+    QWidget *DefaultSheet = nullptr;
+    QWidget *DetectionSheet = nullptr;
+    StatusAnimation *statusAnimationAvi = nullptr;
+    QLabel *statusInfoStatic = nullptr;
+    QLabel *modemImage = nullptr;
+    QFrame *dividerBevel = nullptr;
+    QLabel *instructionsStatic = nullptr;
+    QLabel *modemInstructions = nullptr;
+    QLabel *DialUp_Instructions = nullptr;
+    QFrame *modemBevel = nullptr;
+    QTabBar *Info_TabSet = nullptr;
+    QStackedWidget *PageControl_Info = nullptr;
+    QWidget *Sheet_Info = nullptr;
+    QWidget *Sheet_CallLog = nullptr;
+    QGroupBox *productGroupBox = nullptr;
+    QLabel *infoCaptions[8] = {};
+    QLabel *infoValues[8] = {};
+    QLabel *detectionTitle = nullptr;
+    QLabel *InfoText = nullptr;
+    QFrame *Shapes[5] = {};
+    QMenu *popupMenu = nullptr;
+    QAction *AboutPortdeck1 = nullptr;
+    QPointer<TAboutBox> AboutBox;
+    QPointer<TDebugForm> DebugForm;
+    QPointer<TDebugForm> ownedDebugForm;
+    QPointer<TNonModalMsgBox> NonModalMsgBox;
+    QPointer<TPromptMsgForm> PromptMsgForm;
+
+    // ---- services ----
+    DebugLog logger;
+    LanguageDictionary *dictionary = nullptr;
+    // How the program ends; tests replace it.
+    std::function<void()> terminateApplication;
+    // Releases the single-instance lock (set by the program entry).
+    std::function<void()> releaseMutex;
+    // The PC's date and time as the device clock is set from it; tests fix it.
+    std::function<QDateTime()> clockNow;
+    // Called after detection and after a product screen is ready (screenshots of the demo).
+    std::function<void(const QString &what)> milestone;
+
+    // ---- log family and texts ----
+    void log(const char *format) { logger.log(format); }
+    void log(const char *format, const QString &text) { logger.log(format, text); }
+    void log(const char *format, int value) { logger.log(format, value); }
+    void log(const char *format, int first, int second) { logger.log(format, first, second); }
+    QString tr_(const char *source) const;
+    void statusText(const char *text);
+    int messageBox(const QString &text);
+
+    // ---- start-up ----
+    void FormCreate();
+    void TimerAtOpenTimer();
+    void createDialogs();
+
+    // ---- navigation ----
+    void EnterToolMode();
+    void EnableTools();
+    bool UpdateInProgress();
+    void detectBtnClick();
+    void backbtnClick();
+    void TerminateBtnClick();
+    void FormClose();
+    void helpBtnClick();
+    void appwizBtnClick();
+    void terminalbtnClick();
+    void SpidBtnClick();
+    void protmonitorbtnClick();
+    void Info_TabSetChange(int index);
+    void Timer_AnimationTimer();
+    void AboutPortdeck1Click();
+    void paintDetect(bool available);
+    void startToolButton(PanelButton *button, const QString &name, bool setsHelp, bool hidesDialUp,
+                         bool disablesPackets);
+    void showDeviceListScreen();
+    bool isToolShownFor(const QString &product, PanelButton *button) const;
+
+    // ---- library binding seam ----
+    void LoadLibraries();
+    void ShowDLL(int show);
+    void UnloadLibraries();
+    bool IniToRegistryInfo(const QString &iniName, const QString &version);
+    void hideTool();
+    void showTool(const QString &name);
+    void WMFormFinished(qintptr lParam);
+
+    // ---- link ----
+    void OpenLink();
+    int SendAndWait(const QString &command, const QString &answers, int ticks);
+    void sendGoodbye56K();
+    void AddUsbResetTrigger();
+    void ApdTapiDevice1TapiPortOpen();
+    void ApdTapiDevice1TapiPortClose();
+    void ApdTapiDevice1TapiFail();
+    void Timer1Timer();
+    void closeTapiConnection();
+    void usbReopenTapi();
+    void ApdComPort1TriggerData(int handle);
+    void ApdComPort1TriggerAvail(int count);
+    void usbResetDetected(const char *number);
+    void WMRefreshComPort();
+    void closeLink();
+    void disableAnswerPackets();
+    void failureStatusText();
+    const char *failureText() const;
+    void sendRaw(const QString &command);
+    bool cancelCall();
+
+    // ---- identification ----
+    void ApdDataPacket1StringPacket(const QString &answer);
+    void QuillonDataPacketStringPacket(const QString &answer);
+    void IDSLDataPacketStringPacket(const QString &answer);
+    void DetectApdDataPacketStringPacket(const QString &answer);
+    QString detectAnswer;
+    void ParseProductInfo(const QString &answer);
+    void SetDateAndTimeNow(bool usOrder);
+    void UpdateRegistryAfterFlashUpdate();
+    void RefreshProductInfoAndWait();
+    bool requestIdentity();
+    void recordDetectedCandidate();
+
+    // ---- detection ----
+    void startDetection(bool directMode);
+    void DetectModem_NonTAPI();
+    void DetectModems();
+    void tryConnection();
+    void finishDetection(int count, bool directMode);
+    void UpdateModemButtonDisplay();
+    void UpdateModemButtonDisplay_NonTAPI();
+    TCustomBitBtn *deviceButton(int index);
+    void HandleClickMessage(QWidget *control);
+    void OpenComPort_NonTAPI();
+    void CloseComPort_NonTAPI();
+    void closeConnection_NonTAPI();
+    void resumeLibraryAfterUsbReset(int kind);
+    static bool matchesNamePattern(const QString &name, const QString &pattern);
+    static QString platformName() { return QStringLiteral("w2k"); }
+
+    // ---- product screens ----
+    void ShowCorvaneGUI();
+    void ShowQuillonGUI();
+    void ShowIDSLGUI();
+    void openProductScreenCommon(const QString &type, const QString &helpFileName, int context);
+    void Display_Product_info();
+    void QuillonAti12DataPacketStringPacket(const QString &answer);
+    void StartWizardBasedOnSwitch(const QString &answer);
+    void Detect_ISDN_Status(const QString &answer);
+    void Detect_TimerTimer();
+    bool RegisterProductForFirstInstall();
+    bool RegisterProductForFirstInstallOfCorvane();
+    bool registerSerialNumber(const QString &key);
+    void setInfoCaptions();
+
+    // Window-position message.
+    void windowPositionChanged();
+
+protected:
+    bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void moveEvent(QMoveEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+
+private:
+    void buildLayout();
+    void buildComponents();
+    void connectHandlers();
+    void grabScreenshot(const QString &what);
+    bool formCreated_ = false;
+    int timerAtOpenTicks_ = 0;
+    bool closing_ = false;
+};

@@ -1,0 +1,420 @@
+// The buttons of the main window and how they gate each other: tool mode,
+// Detect, Back, Exit, Close, Help, the tool buttons and the connection animation.
+
+#include "clock.h"
+#include "containerframe.h"
+#include "datapacket.h"
+#include "dialogs.h"
+#include "serialport.h"
+#include "tapidevice.h"
+#include "uiservices.h"
+#include "widgets.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTabBar>
+
+namespace {
+
+const char *const kClickAButton = "Click a button from the left panel to access a particular tool.";
+
+void paintShape(QFrame *shape, const QColor &colour)
+{
+    QPalette pal = shape->palette();
+    pal.setColor(QPalette::Window, colour);
+    shape->setPalette(pal);
+}
+
+} // namespace
+
+void TcontainerFrame::paintDetect(bool available)
+{
+    detectBtn->paintAvailable(available);
+}
+
+bool TcontainerFrame::isToolShownFor(const QString &product, PanelButton *button) const
+{
+    if (button == SpidBtn)
+        return product == QLatin1String("ISDNTA");
+    if (button == protomonitorbtn)
+        return product == QLatin1String("ISDNTA") || product == QLatin1String("IDSL");
+    return true;
+}
+
+void TcontainerFrame::EnterToolMode()
+{
+    for (PanelButton *b : {appwizBtn, terminalbtn, flashdiskbtn, updatebtn, SpidBtn, protomonitorbtn}) {
+        b->setVisible(isToolShownFor(modemSelected, b));
+        b->paintAvailable(false);
+        b->setEnabled(false);
+    }
+    backbtn->show();
+    backbtn->paintAvailable(false);
+    backbtn->setEnabled(false);
+    TerminateBtn->paintAvailable(false);
+    TerminateBtn->setEnabled(false);
+}
+
+void TcontainerFrame::EnableTools()
+{
+    const bool configLoaded = libs.configLoadedFor(modemSelected);
+    const struct {
+        PanelButton *button;
+        const char *name;
+        bool available;
+    } tools[] = {
+        {appwizBtn, "Appwizard", configLoaded},
+        {SpidBtn, "SpidWizard", configLoaded},
+        {terminalbtn, "Terminal", libs.terminal != nullptr},
+        {flashdiskbtn, "FlashFromDisk", libs.updater.module != nullptr},
+        {protomonitorbtn, "Decoder",
+         modemSelected == QLatin1String("ISDNTA") || modemSelected == QLatin1String("IDSL")},
+        {updatebtn, "Patchwell", true},
+    };
+    for (const auto &t : tools) {
+        const bool on = t.available && control != QLatin1String(t.name);
+        t.button->setEnabled(on);
+        t.button->paintAvailable(on);
+        t.button->setVisible(isToolShownFor(modemSelected, t.button));
+    }
+    backbtn->show();
+    backbtn->setEnabled(true);
+    backbtn->paintAvailable(true);
+    TerminateBtn->setEnabled(true);
+    TerminateBtn->paintAvailable(true);
+}
+
+bool TcontainerFrame::UpdateInProgress()
+{
+    if (libs.updater.module && libs.updater.UpdateIsInProgress && libs.updater.UpdateIsInProgress()) {
+        messageBox(tr_("There is currently a product update in progress. Please wait for the update to complete."));
+        return true;
+    }
+    return false;
+}
+
+void TcontainerFrame::detectBtnClick()
+{
+    paintDetect(false);
+    detectBtn->setEnabled(false);
+    log("detectBtnClick detectBtn->Enabled = FALSE\n");
+    ExitBtn->setEnabled(false);
+    TapiConnection = false;
+    modemSelected = QStringLiteral("None");
+    selectedDeviceName = QStringLiteral("None");
+    if (bTapiMode)
+        DetectModems();
+    else
+        DetectModem_NonTAPI();
+}
+
+void TcontainerFrame::sendGoodbye56K()
+{
+    SendAndWait(QStringLiteral("AT%S=\r"), QStringLiteral("ERROR^OK"), 36);
+}
+
+void TcontainerFrame::backbtnClick()
+{
+    log("backbtnClick\n");
+    if (UpdateInProgress())
+        return;
+    currentActivity = QStringLiteral("None");
+    backbtn->setEnabled(false);
+    if (QDir::currentPath() != startDirectory)
+        QDir::setCurrent(startDirectory);
+    if (modemSelected == QLatin1String("56KModem"))
+        sendGoodbye56K();
+    RefreshProductInfoAndWait();
+    backbtn->paintAvailable(false);
+    if (control != QLatin1String("None")) {
+        if (modemSelected == QLatin1String("56KModem")) {
+            helpFile = QStringLiteral("analog.hlp");
+            helpContext = 42;
+        } else {
+            helpFile = QStringLiteral("isdnta.hlp");
+            helpContext = 120;
+        }
+        hideTool();
+        control = QStringLiteral("None");
+        Display_Product_info();
+        modemInstructions->setText(tr_(kClickAButton));
+        modemInstructions->show();
+        DialUp_Instructions->hide();
+        EnableTools();
+    } else {
+        modemSelected = QStringLiteral("None");
+        showDeviceListScreen();
+        closeLink();
+        // Nothing may be pending for the screen just left.
+        Timer1->setEnabled(false);
+        Detect_Timer->setEnabled(false);
+        hideTool();
+    }
+    backbtn->setEnabled(true);
+}
+
+void TcontainerFrame::showDeviceListScreen()
+{
+    PageControl1->setCurrentWidget(DefaultSheet);
+    log("backbtnClick show DefaultSheet\n");
+    helpContext = 10;
+    helpFile = QStringLiteral("nodevice.hlp");
+    Info_TabSet->hide();
+    PageControl_Info->hide();
+    modemImage->hide();
+    modemBevel->hide();
+    tllogoImage->hide();
+    tlbannerImage->hide();
+    brandLabel->move(189, brandLabel->y());
+    brandLabel->setText(tr_("Portdeck 3.0 - Product Detection"));
+    brandLabel->adjustSize();
+    modemInstructions->hide();
+    DialUp_Instructions->hide();
+    instructionsStatic->show();
+    dividerBevel->show();
+    statusInfoStatic->show();
+    statusAnimationAvi->show();
+    detectBtn->show();
+    OptionsPageControl->setCurrentWidget(ModemSheet);
+    ExitBtn->show();
+    ExitBtn->setEnabled(true);
+    if (bTapiMode)
+        UpdateModemButtonDisplay();
+    else
+        UpdateModemButtonDisplay_NonTAPI();
+    log("backbtnClick UpdateModemButtonDisplay(%d)\n", int(b_selectDeviceMode));
+    disableAnswerPackets();
+    Timer_Animation->setEnabled(false);
+    paintDetect(true);
+    detectBtn->setEnabled(true);
+    instructionsStatic->setText(tr_("To access tools for a specific product, please click the product button "
+                                    "from the access panel on the left side of the screen."));
+    bSwitchSettingsKnown = false;
+}
+
+void TcontainerFrame::TerminateBtnClick()
+{
+    TerminateBtn->setEnabled(false);
+    if (UpdateInProgress())
+        return;
+    TerminateBtn->setPictureName(QStringLiteral("BMP_GEXIT"));
+    EnterToolMode();
+    bExitButtonClicked = true;
+    Info_TabSet->hide();
+    PageControl_Info->hide();
+    DialUp_Instructions->hide();
+    log("TerminateBtnClick()\n");
+    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
+        UpdateRegistryAfterFlashUpdate();
+        bFlashScreenOpened = false;
+    }
+    if (modemSelected == QLatin1String("56KModem"))
+        sendGoodbye56K();
+    if (TapiConnection) {
+        log("ApdTapiDevice1->CancelCall() true so we're okay\n");
+        cancelCall();
+        DelayTicks(18);
+    }
+    if (!appTerminated) {   // else the port-close event during the delay ended the program
+        UnloadLibraries();
+        TapiConnection = false;
+        log("Terminated in TerminateBtnClick()\n");
+        terminateApplication();
+    }
+    if (releaseMutex)
+        releaseMutex();
+}
+
+void TcontainerFrame::FormClose()
+{
+    bExitButtonClicked = true;
+    Info_TabSet->hide();
+    PageControl_Info->hide();
+    disableAnswerPackets();
+    Detect_Timer->setEnabled(false);
+    Timer_Animation->setEnabled(false);
+    log("FormClose()\n");
+    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
+        UpdateRegistryAfterFlashUpdate();
+        bFlashScreenOpened = false;
+    }
+    if (modemSelected == QLatin1String("56KModem"))
+        sendGoodbye56K();
+    if (cancelCall()) {
+        UnloadLibraries();
+        TapiConnection = false;
+        log("Terminated in FormClose()\n");
+        terminateApplication();
+    } else if (!appTerminated) {
+        DelayTicks(20);
+        if (!appTerminated)
+            QCoreApplication::processEvents();
+    }
+    if (!bTapiMode && ApdComPort1->isOpen())
+        ApdComPort1->close();
+    if (releaseMutex)
+        releaseMutex();
+}
+
+void TcontainerFrame::helpBtnClick()
+{
+    if (modemSelected == QLatin1String("None"))
+        helpFile = QStringLiteral("nodevice.hlp");
+    else if (modemSelected == QLatin1String("56KModem"))
+        helpFile = QStringLiteral("analog.hlp");
+    else
+        helpFile = QStringLiteral("isdnta.hlp");
+
+    const bool is56k = modemSelected == QLatin1String("56KModem");
+    int overrideId = 0;
+    if (bQuillonShown && libs.quillon.GetQuillonHelpIdOverride)
+        overrideId = libs.quillon.GetQuillonHelpIdOverride();
+    if (overrideId >= 1) {
+        helpContext = overrideId;
+    } else if (control == QLatin1String("Terminal") || control == QLatin1String("FlashFromDisk")) {
+        helpContext = is56k ? 44 : 130;
+    } else if (is56k && control == QLatin1String("Appwizard")) {
+        const int id = libs.config.GetConfigHelpID ? libs.config.GetConfigHelpID() : 0;
+        helpContext = id ? id : 44;
+    } else if (modemSelected == QLatin1String("ISDNTA")) {
+        if (control == QLatin1String("Appwizard") || control == QLatin1String("Appwizard_Congrats")
+            || control == QLatin1String("SpidWizard")) {
+            const int id = libs.quillon.GetISDNTAHelpID ? libs.quillon.GetISDNTAHelpID() : 0;
+            helpContext = id ? id : 130;
+        } else if (control == QLatin1String("Decoder")) {
+            helpContext = 161;
+        }
+    }
+    if (!ui().showHelp(this, helpFile, helpContext))
+        messageBox(tr_("NOT AVAILABLE YET"));
+}
+
+void TcontainerFrame::startToolButton(PanelButton *button, const QString &name, bool setsHelp,
+                                      bool hidesDialUp, bool disablesPackets)
+{
+    currentActivity = name;
+    if (QDir::currentPath() != startDirectory)
+        QDir::setCurrent(startDirectory);
+    if (setsHelp) {
+        if (modemSelected == QLatin1String("56KModem")) {
+            helpFile = QStringLiteral("analog.hlp");
+            helpContext = 44;
+        } else {
+            helpFile = QStringLiteral("isdnta.hlp");
+            helpContext = 130;
+        }
+    }
+    button->paintAvailable(false);
+    instructionsStatic->hide();
+    dividerBevel->hide();
+    statusInfoStatic->hide();
+    if (hidesDialUp)
+        DialUp_Instructions->hide();
+    EnterToolMode();
+    if (disablesPackets)
+        disableAnswerPackets();
+}
+
+void TcontainerFrame::appwizBtnClick()
+{
+    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
+        libs.quillon.SetQuillonHelpIdOverride(0);
+    if (UpdateInProgress())
+        return;
+    m_bCorvaneFirstTimeInstall = false;
+    startToolButton(appwizBtn, QStringLiteral("Appwizard"), false, false, true);
+    log("ShowDLL(FALSE)\n");
+    hideTool();
+    control = QStringLiteral("Appwizard");
+    log("ShowDLL(TRUE)\n");
+    showTool(control);
+    EnableTools();
+}
+
+void TcontainerFrame::terminalbtnClick()
+{
+    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
+        libs.quillon.SetQuillonHelpIdOverride(0);
+    if (UpdateInProgress())
+        return;
+    startToolButton(terminalbtn, QStringLiteral("Terminal"), true, true, false);
+    hideTool();
+    showTool(QStringLiteral("Terminal"));
+    EnableTools();
+}
+
+void TcontainerFrame::SpidBtnClick()
+{
+    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
+        libs.quillon.SetQuillonHelpIdOverride(0);
+    if (UpdateInProgress())
+        return;
+    startToolButton(SpidBtn, QStringLiteral("SpidWizard"), true, false, true);
+    int status = 255;   // undecided
+    if (bQuillonInitialized && libs.quillon.EuropeanSwitchStatus)
+        status = libs.quillon.EuropeanSwitchStatus();
+    else if (!switchSettingsText.isEmpty())
+        status = switchSettingsText.contains(QLatin1String("*W =0")) ? 1 : 0;
+    if (status == 0)
+        bEuropeanSwitch = false;
+    else if (status == 1)
+        bEuropeanSwitch = true;
+    hideTool();
+    showTool(QStringLiteral("SpidWizard"));
+    EnableTools();
+}
+
+void TcontainerFrame::protmonitorbtnClick()
+{
+    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
+        libs.quillon.SetQuillonHelpIdOverride(0);
+    if (UpdateInProgress())
+        return;
+    startToolButton(protomonitorbtn, QStringLiteral("Decoder"), true, false, true);
+    hideTool();
+    showTool(QStringLiteral("Decoder"));
+    EnableTools();
+}
+
+void TcontainerFrame::Info_TabSetChange(int index)
+{
+    PageControl_Info->setCurrentWidget(index == 1 ? Sheet_CallLog : Sheet_Info);
+}
+
+void TcontainerFrame::Timer_AnimationTimer()
+{
+    const QColor lightGreen(128, 255, 128);
+    const QColor grey(128, 128, 128);
+    if (animationPhase < 1 || animationPhase > 3) {
+        ++animationPhase;
+        return;
+    }
+    for (int i = 0; i < 3; ++i)
+        Shapes[i]->setVisible(i == animationPhase - 1);
+    paintShape(Shapes[3], animationPhase == 2 ? grey : lightGreen);
+    paintShape(Shapes[4], animationPhase == 2 ? grey : lightGreen);
+    Shapes[3]->show();
+    Shapes[4]->show();
+    animationPhase = animationPhase == 3 ? 1 : animationPhase + 1;
+}
+
+void TcontainerFrame::AboutPortdeck1Click()
+{
+    if (AboutBox)
+        AboutBox->show();
+}
+
+void TcontainerFrame::hideTool()
+{
+    ShowDLL(0);
+}
+
+void TcontainerFrame::showTool(const QString &name)
+{
+    control = name;
+    ShowDLL(1);
+}

@@ -1,0 +1,224 @@
+#include "widgets.h"
+
+#include "containerframe.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QHash>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+QPixmap picture(const QString &name)
+{
+    static QHash<QString, QPixmap> cache;
+    auto it = cache.constFind(name);
+    if (it != cache.constEnd())
+        return *it;
+    QPixmap pixmap;
+    for (const char *ext : {".svg", ".png"}) {
+        const QString path = QStringLiteral(":/pictures/") + name + QLatin1String(ext);
+        if (QFile::exists(path)) {
+            pixmap = QIcon(path).pixmap(QIcon(path).availableSizes().value(0, QSize(32, 32)));
+            if (QLatin1String(ext) == QLatin1String(".png"))
+                pixmap.load(path);
+            break;
+        }
+    }
+    cache.insert(name, pixmap);
+    return pixmap;
+}
+
+namespace {
+
+const QColor kGrey(128, 128, 128);
+
+QString greyName(const QString &name)
+{
+    // "BMP_DETECT" -> "BMP_GDETECT"
+    return name.startsWith(QLatin1String("BMP_")) ? QStringLiteral("BMP_G") + name.mid(4) : name;
+}
+
+} // namespace
+
+PanelButton::PanelButton(const QString &objectName, const QString &caption, const QString &pictureName,
+                         QWidget *parent, bool linkStyle)
+    : QFrame(parent), label_(new QLabel(caption, this)), picture_(new QLabel(this)),
+      baseName_(pictureName), link_(linkStyle)
+{
+    setObjectName(objectName);
+    label_->setObjectName(objectName + QStringLiteral("Label"));
+    picture_->setObjectName(objectName + QStringLiteral("Image"));
+    label_->installEventFilter(this);
+    picture_->installEventFilter(this);
+    setCursor(Qt::PointingHandCursor);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, link_ ? QColor(192, 192, 192) : QColor(0, 0, 128));
+    setPalette(pal);
+    QFont f = label_->font();
+    f.setBold(true);
+    f.setPixelSize(11);
+    label_->setFont(f);
+    label_->setWordWrap(true);
+    if (link_) {
+        setGeometry(0, 0, 110, 18);
+        picture_->hide();
+        label_->setGeometry(2, 1, 106, 16);
+    } else {
+        setGeometry(0, 0, 125, 40);
+        picture_->setGeometry(3, 4, 32, 32);
+        label_->setGeometry(38, 2, 85, 36);
+    }
+    paintAvailable(true);
+}
+
+void PanelButton::setCaption(const QString &text)
+{
+    label_->setText(text);
+}
+
+void PanelButton::setPictureName(const QString &name)
+{
+    pictureName_ = name;
+    if (!link_ && !name.isEmpty())
+        picture_->setPixmap(::picture(name).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void PanelButton::paintAvailable(bool available)
+{
+    available_ = available;
+    QPalette pal = label_->palette();
+    const QColor normal = link_ ? QColor(0, 0, 128) : QColor(Qt::white);
+    pal.setColor(QPalette::WindowText, available ? normal : kGrey);
+    label_->setPalette(pal);
+    if (!baseName_.isEmpty())
+        setPictureName(available ? baseName_ : greyName(baseName_));
+}
+
+void PanelButton::press(bool down)
+{
+    if (down == down_)
+        return;
+    down_ = down;
+    const int dy = down ? 2 : -2;
+    const int dx = link_ ? (down ? 3 : -3) : 0;
+    label_->move(label_->x() + dx, label_->y() + dy);
+    picture_->move(picture_->x(), picture_->y() + dy);
+    QPalette pal = label_->palette();
+    if (down)
+        pal.setColor(QPalette::WindowText, Qt::yellow);
+    label_->setPalette(pal);
+    if (!down)
+        paintAvailable(available_);
+}
+
+bool PanelButton::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == label_ || watched == picture_) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
+            auto *me = static_cast<QMouseEvent *>(event);
+            QMouseEvent forwarded(me->type(), mapFromGlobal(me->globalPosition()), me->globalPosition(),
+                                  me->button(), me->buttons(), me->modifiers());
+            if (event->type() == QEvent::MouseButtonPress)
+                mousePressEvent(&forwarded);
+            else
+                mouseReleaseEvent(&forwarded);
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void PanelButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        press(false);
+    QFrame::changeEvent(event);
+}
+
+void PanelButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && isEnabled())
+        press(true);
+}
+
+void PanelButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool wasDown = down_;
+    press(false);
+    if (wasDown && isEnabled() && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+TCustomBitBtn::TCustomBitBtn(TcontainerFrame *frame, QWidget *parent)
+    : QPushButton(parent), frame_(frame)
+{
+    setCursor(Qt::PointingHandCursor);
+    setIconSize(QSize(90, 40));
+}
+
+void TCustomBitBtn::setGlyphName(const QString &name)
+{
+    glyph_ = name;
+    setIcon(QIcon(picture(name)));
+}
+
+void TCustomBitBtn::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && isEnabled())
+        frame_->HandleClickMessage(this);
+    QPushButton::mouseReleaseEvent(event);
+}
+
+StatusAnimation::StatusAnimation(QWidget *parent) : QLabel(parent), timer_(new QTimer(this))
+{
+    timer_->setInterval(150);
+    connect(timer_, &QTimer::timeout, this, [this] {
+        frame_ = frame_ >= to_ ? from_ : frame_ + 1;
+        update();
+    });
+}
+
+void StatusAnimation::play(int fromFrame, int toFrame)
+{
+    from_ = fromFrame;
+    to_ = toFrame;
+    frame_ = fromFrame;
+    timer_->start();
+    show();
+    update();
+}
+
+void StatusAnimation::stop()
+{
+    timer_->stop();
+    update();
+}
+
+bool StatusAnimation::isPlaying() const
+{
+    return timer_->isActive();
+}
+
+void StatusAnimation::paintEvent(QPaintEvent *)
+{
+    // A computer with a magnifier sweeping across it, one position per frame.
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(QColor(192, 192, 192));
+    p.drawRect(6, 8, 30, 22);
+    p.setBrush(QColor(0, 128, 128));
+    p.drawRect(9, 11, 24, 16);
+    p.setBrush(QColor(192, 192, 192));
+    p.drawRect(12, 32, 18, 4);
+    const int x = 4 + (frame_ - 1) * 4;
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0, 0, 128), 2));
+    p.drawEllipse(QPoint(x + 6, 18), 6, 6);
+    p.drawLine(x + 10, 22, x + 15, 27);
+}
