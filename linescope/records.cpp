@@ -159,10 +159,10 @@ void print_rec(Session& s, const RecordHeader& h, const std::uint8_t* p, Report&
     }
 }
 
-void write_report(ByteSource& source, Session& session, Report& out)
+void write_report(ByteSource& source, Session& session, Report& out, std::size_t buffer_size)
 {
     print_header(out);
-    RecordReader reader(source);
+    RecordReader reader(source, buffer_size);
     RecordHeader header;
     const std::uint8_t* payload = nullptr;
     while (reader.next(header, payload)) {

@@ -62,6 +62,9 @@ public:
 
     void put(const char* s, std::size_t n)
     {
+        // An empty view may carry a null pointer, which memcpy must not see.
+        if (n == 0)
+            return;
         if (n > cap_ - len_) [[unlikely]] {
             put_slow(s, n);
             return;

@@ -42,6 +42,6 @@ void print_trailer(Report& out, std::uint64_t records);
 // write nothing.
 void print_rec(Session& session, const RecordHeader& header, const std::uint8_t* payload, Report& out);
 // Header, every whole record of the un-stuffed stream, trailer.
-void write_report(ByteSource& records, Session& session, Report& out);
+void write_report(ByteSource& records, Session& session, Report& out, std::size_t buffer_size = 1u << 20);
 
 } // namespace linescope

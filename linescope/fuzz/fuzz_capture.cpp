@@ -26,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     linescope::Report report(sink, 1u << 16);
     linescope::MemorySource memory(data + 1, size - 1);
     linescope::UnstuffSource unstuffed(memory);
-    linescope::write_report(unstuffed, session, report);
+    linescope::write_report(unstuffed, session, report, 0);
     return 0;
 }
