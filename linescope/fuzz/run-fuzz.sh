@@ -45,7 +45,7 @@ if [ "$jobs" -gt 1 ]; then parallel=(-jobs="$jobs" -workers="$jobs"); fi
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 cd "$build"
 exec "$build/bin/linescope_fuzz" \
-  -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+  -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
   "${parallel[@]}" \
   -dict="$here/capture.dict" \
   -artifact_prefix="$build/findings/" \
