@@ -54,13 +54,17 @@ int main(int argc, char** argv)
     }
 
     std::FILE* in = std::fopen(input, "rb");
+    struct stat st {};
+    // A directory opens for reading here but is no capture.
+    if (in != nullptr && (fstat(fileno(in), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(in);
+        in = nullptr;
+    }
     if (in == nullptr) {
         std::printf("Error: Could not open input file \"%s\".\n", input);
         return 1;
     }
-    struct stat st {};
-    if (fstat(fileno(in), &st) == 0)
-        session.base_time = st.st_mtime;
+    session.base_time = st.st_mtime;
 
     std::FILE* temp = std::fopen(kTempFile, "wb");
     if (temp == nullptr) {
@@ -69,7 +73,15 @@ int main(int argc, char** argv)
         return 1;
     }
     bool unstuffed = linescope::unstuff_file(in, temp);
+    const bool read_failed = std::ferror(in) != 0;
     std::fclose(in);
+    if (read_failed) {
+        // A read error must not pass for the end of the capture.
+        std::fclose(temp);
+        std::remove(kTempFile);
+        std::printf("Error: Could not read input file \"%s\".\n", input);
+        return 1;
+    }
     if (std::fclose(temp) != 0 || !unstuffed) {
         // A full disk must not pass for a short capture.
         std::remove(kTempFile);
@@ -98,10 +110,15 @@ int main(int argc, char** argv)
         report.flush();
         written = report.ok();
     }
+    const bool temp_failed = std::ferror(temp) != 0;
     std::fclose(temp);
     if (std::fclose(out) != 0)
         written = false;
     std::remove(kTempFile);
+    if (temp_failed) {
+        std::printf("Error: Could not read temporary file \"%s\".\n", kTempFile);
+        return 1;
+    }
     if (!written) {
         std::printf("Error: Could not write output file \"%s\".\n", output);
         return 1;

@@ -92,6 +92,10 @@ TEST(CommandLine, MissingInput)
     EXPECT_EQ(dir.run(kBin + " none.dat out.txt", &console), 1);
     EXPECT_EQ(console, "Error: Could not open input file \"none.dat\".\n");
     EXPECT_FALSE(dir.exists("out.txt"));
+    ASSERT_EQ(dir.run("mkdir sub"), 0);
+    EXPECT_EQ(dir.run(kBin + " sub out.txt", &console), 1);
+    EXPECT_EQ(console, "Error: Could not open input file \"sub\".\n");
+    EXPECT_FALSE(dir.exists("LINESCOPE.TF1"));
 }
 
 TEST(CommandLine, TemporaryFileCannotBeCreated)
