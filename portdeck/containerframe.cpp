@@ -158,6 +158,7 @@ void TcontainerFrame::buildComponents()
         p->setEndCond(EndCond::ecString);
         p->setEndString(QStringLiteral("OK"));
         p->setIncludeStrings(include);
+        p->setIgnoreCase(false);   // "OK" ends an answer, "Looking" does not
         p->setEnabled(false);
         return p;
     };

@@ -185,6 +185,11 @@ void TcontainerFrame::Timer1Timer()
         ApdComPort1->setDTR(true);
         log("Timer1 Output = ati7\n");
         sendRaw(QStringLiteral("ati7\r"));
+        // The device stays silent: the way back must not wait for it.
+        if (!bModemDetectMode) {
+            backbtn->setEnabled(true);
+            backbtn->paintAvailable(true);
+        }
         return;
     }
     bCommFailed = true;

@@ -55,8 +55,6 @@ void TcontainerFrame::EnterToolMode()
     backbtn->show();
     backbtn->paintAvailable(false);
     backbtn->setEnabled(false);
-    TerminateBtn->paintAvailable(false);
-    TerminateBtn->setEnabled(false);
 }
 
 void TcontainerFrame::EnableTools()

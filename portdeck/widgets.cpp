@@ -19,12 +19,8 @@ QPixmap picture(const QString &name)
     QPixmap pixmap;
     for (const char *ext : {".svg", ".png"}) {
         const QString path = QStringLiteral(":/pictures/") + name + QLatin1String(ext);
-        if (QFile::exists(path)) {
-            pixmap = QIcon(path).pixmap(QIcon(path).availableSizes().value(0, QSize(32, 32)));
-            if (QLatin1String(ext) == QLatin1String(".png"))
-                pixmap.load(path);
+        if (QFile::exists(path) && pixmap.load(path))
             break;
-        }
     }
     cache.insert(name, pixmap);
     return pixmap;

@@ -3,6 +3,7 @@
 #include "registry.h"
 
 #include <QFile>
+#include <cstdio>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -114,9 +115,10 @@ void FakeDevice::setLineStates(const QStringList &states)
 void FakeDevice::send(const QByteArray &bytes)
 {
     const int fd = master_;
-    if (fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) < 0) {
-        // The terminal went away; the caller sees no answer.
-    }
+    const ssize_t n = fd >= 0 ? ::write(fd, bytes.constData(), size_t(bytes.size())) : -1;
+    if (qEnvironmentVariableIsSet("FAKEDEVICE_TRACE"))
+        std::fprintf(stderr, "fake COM%d wrote %d of %d: %s\n", com_, int(n), int(bytes.size()),
+                     bytes.left(20).toPercentEncoding().constData());
 }
 
 QList<QByteArray> FakeDevice::commands() const

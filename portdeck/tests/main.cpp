@@ -8,7 +8,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     if (qEnvironmentVariableIsEmpty("TALLYLINE_TIME_SCALE"))
-        tl::setTimeScale(0.02);
+        tl::setTimeScale(0.05);   // fast, yet slower than a loaded machine answers
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,284 @@
+// The main window driven by clicks: detection in both modes, the product
+// screens, the ISDN TA line states, Back, Exit and Help.
+
+#include "formfixture.h"
+#include "startup.h"
+#include "singleinstance.h"
+
+#include <QScrollArea>
+#include <QTabBar>
+
+TEST_F(PortdeckForm, DirectDetectionFindsTheThreeProducts)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    FakeDevice &modem = device(FakeProduct::Modem56k, 3);
+    FakeDevice &idsl = device(FakeProduct::Idsl, 4);
+    start();
+    EXPECT_FALSE(frame->detectBtn->isEnabled());
+    detected();
+    EXPECT_EQ(frame->ModemCount, 3);
+    EXPECT_EQ(frame->statusInfoStatic->text(), "Number of products found: 3");
+    EXPECT_EQ(button(0)->hint(), "Varnel Brenmoor ISDN TA  (COM1)");
+    EXPECT_EQ(button(1)->hint(), "Varnel Tallyline 56K Business Modem  (COM3)");
+    EXPECT_EQ(button(2)->hint(), "Varnel Lumora IDSL Modem  (COM4)");
+    EXPECT_EQ(button(1)->glyphName(), "BMP_56KMDM");
+    EXPECT_EQ(button(2)->glyphName(), "BMP_IDSL");
+    EXPECT_TRUE(frame->detectBtn->isEnabled());
+    EXPECT_TRUE(frame->ExitBtn->isEnabled());
+    EXPECT_TRUE(frame->deviceRecords[0].bCountryChangeable);
+    EXPECT_FALSE(frame->deviceRecords[1].bCountryChangeable);
+
+    const QList<QByteArray> isdnCommands = isdn.commands();
+    ASSERT_GE(isdnCommands.size(), 5);
+    EXPECT_EQ(isdnCommands[0], "ATE0Q0V1\r");
+    EXPECT_EQ(isdnCommands[1], "ATI7\r");
+    EXPECT_TRUE(isdnCommands[2].startsWith("AT#D="));
+    EXPECT_TRUE(isdnCommands[3].startsWith("AT#T="));
+    EXPECT_EQ(isdnCommands[4], "AT~C?\r");
+    EXPECT_EQ(modem.commands(), QList<QByteArray>({"ATE0Q0V1\r", "ATI7\r", "AT~C?\r"}));
+    EXPECT_EQ(idsl.count("AT~C?\r"), 1);
+    EXPECT_EQ(frame->firmwareDates[ModelISDNTA], "04/12/99");
+    EXPECT_EQ(frame->firmwareDates[Model56KBusMdm], "03/10/99");
+    EXPECT_TRUE(logHas("DetectModem_NonTAPI port=1\n"));
+    EXPECT_TRUE(logHas("finish looping thru the ports\n"));
+    EXPECT_TRUE(ui.shown.isEmpty());
+}
+
+TEST_F(PortdeckForm, NewIsdnTaOnAReadyLineShowsItsIdentityAndCongratulations)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    isdn.setSerial("QB0412001");
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    EXPECT_EQ(frame->modemSelected, "ISDNTA");
+    EXPECT_EQ(frame->ati7State, "ready");
+    EXPECT_EQ(frame->control, "Appwizard_Congrats");
+    EXPECT_EQ(frame->switchClass, "Domestic");
+    EXPECT_EQ(frame->infoValues[7]->text(), "QB0412001");
+    EXPECT_EQ(frame->infoValues[0]->text(), "00524001");
+    EXPECT_EQ(frame->infoCaptions[5]->text(), "Code Date:");
+    EXPECT_EQ(frame->brandLabel->text(), "ISDN Terminal Adapter");
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\ISDN TA",
+                              "Serial Number1").value_or(""), "QB0412001");
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck", "Active Product")
+                  .value_or(""), "ISDNTA");
+    EXPECT_TRUE(frame->SpidBtn->isVisible());
+    EXPECT_TRUE(frame->backbtn->isEnabled());
+    EXPECT_EQ(isdn.count("ati12\r"), 1);
+
+    // Back from the tool screen keeps the link; Back again returns to the list.
+    click(frame->backbtn);
+    EXPECT_EQ(frame->control, "None");
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->OptionsSheet);
+    EXPECT_EQ(frame->helpContext, 120);
+    click(frame->backbtn);
+    EXPECT_EQ(frame->modemSelected, "None");
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+    EXPECT_TRUE(frame->detectBtn->isEnabled());
+    EXPECT_EQ(frame->helpContext, 10);
+    EXPECT_TRUE(logHas("backbtnClick UpdateModemButtonDisplay(0)\n"));
+
+    // The same adapter again is no longer new: the information sheet stays.
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.count("ISDNTA") == 2; }));
+    EXPECT_EQ(frame->control, "None");
+    EXPECT_EQ(frame->modemInstructions->text(), "Click a button from the left panel to access a particular tool.");
+}
+
+TEST_F(PortdeckForm, LookingForIsdnLineTwiceIsACablingFault)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    isdn.setLineStates({"Looking for ISDN Line"});
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    EXPECT_EQ(isdn.count("ati12\r"), 2);
+    EXPECT_EQ(frame->modemInstructions->text(),
+              "Your ISDN TA is not connected to the ISDN Line properly. Please check the connection.");
+    EXPECT_EQ(frame->PageControl1->currentWidget(), frame->DefaultSheet);
+    EXPECT_TRUE(logHas("Detect_TimerTimer: Output = ATI12\n"));
+    EXPECT_TRUE(logHas("Looking for ISDN Line...position=0\n"));
+}
+
+TEST_F(PortdeckForm, IncorrectSpidOpensTheLineWizard)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    isdn.setLineStates({"Incorrect SPID"});
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    EXPECT_EQ(frame->ati7State, "incorrectSPID");
+    EXPECT_EQ(frame->control, "SpidWizard");
+}
+
+TEST_F(PortdeckForm, UnresolvedLineIsQueried24MoreTimes)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    isdn.setLineStates({"Initializing Data Link"});
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }, 30000));
+    EXPECT_EQ(isdn.count("ati12\r"), 25);
+    EXPECT_EQ(frame->n_Spid_Attempts, 24);
+    EXPECT_EQ(frame->modemInstructions->text(), "Not Configured Properly");
+    EXPECT_TRUE(frame->appwizBtn->isVisible());
+    EXPECT_TRUE(frame->TerminateBtn->isEnabled());
+}
+
+TEST_F(PortdeckForm, NewAdapterOnEuroIsdnOpensTheFirstInstallWizard)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    isdn.setSwitchName("EuroISDN");
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    EXPECT_EQ(frame->switchClass, "European");
+    EXPECT_TRUE(frame->bEuropeanSwitch);
+    EXPECT_TRUE(frame->bFirstEuropeanInstall);
+    EXPECT_EQ(frame->control, "SpidWizard");
+}
+
+TEST_F(PortdeckForm, BusinessModemScreenBackAndExit)
+{
+    FakeDevice &modem = device(FakeProduct::Modem56k, 1);
+    modem.setSerial("TL0310003");
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("56KModem"); }));
+    EXPECT_TRUE(frame->m_bCorvaneFirstTimeInstall);
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Business Modem",
+                              "Serial Number1").value_or(""), "TL0310003");
+    EXPECT_EQ(frame->infoCaptions[3]->text(), "Supervisor Date:");
+    EXPECT_EQ(frame->infoValues[3]->text(), "03/10/99");
+    EXPECT_FALSE(frame->SpidBtn->isVisible());
+    EXPECT_FALSE(frame->protomonitorbtn->isVisible());
+    EXPECT_TRUE(frame->tllogoImage->isVisible());
+    EXPECT_EQ(frame->helpFile, "analog.hlp");
+
+    EXPECT_EQ(frame->control, "Appwizard");   // a first install opens the configuration tool
+    click(frame->backbtn);   // tool screen -> product screen
+    EXPECT_EQ(frame->control, "None");
+    click(frame->backbtn);   // product screen -> device list, goodbye first
+    EXPECT_EQ(modem.count("AT%S=\r"), 2);
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+    EXPECT_FALSE(frame->ApdComPort1->isOpen());
+
+    milestones.clear();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("56KModem"); }));
+    EXPECT_FALSE(frame->m_bCorvaneFirstTimeInstall);
+    EXPECT_TRUE(frame->DialUp_Instructions->isVisible());
+    click(frame->TerminateBtn);
+    EXPECT_EQ(modem.count("AT%S=\r"), 3);
+    EXPECT_TRUE(terminated);
+    EXPECT_TRUE(logHas("Terminated in TerminateBtnClick()\n"));
+}
+
+TEST_F(PortdeckForm, IdslScreenHasNoCallLog)
+{
+    device(FakeProduct::Idsl, 2);
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("IDSL"); }));
+    EXPECT_EQ(frame->brandLabel->text(), "IDSL Modem");
+    EXPECT_EQ(frame->brandLabel->x(), 240);
+    EXPECT_FALSE(frame->Info_TabSet->isTabVisible(1));
+    EXPECT_TRUE(frame->protomonitorbtn->isVisible());
+    EXPECT_FALSE(frame->SpidBtn->isVisible());
+    EXPECT_EQ(frame->infoValues[0]->text(), "00523700");
+}
+
+TEST_F(PortdeckForm, DeviceSilentAfterItsIdentityIsGivenUp)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    start();
+    detected();
+    isdn.goSilentAfter(1);   // answers "ati7", never "ati12"
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return frame->modemSelected == "None"; }));
+    EXPECT_EQ(frame->statusInfoStatic->text(), "Cannot Communicate With Quillon");
+    EXPECT_TRUE(frame->bCommFailed);
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+    EXPECT_TRUE(frame->detectBtn->isEnabled());
+    EXPECT_FALSE(frame->ApdComPort1->isOpen());
+    EXPECT_TRUE(logHas("Timer1 CancelCall()\n"));
+}
+
+TEST_F(PortdeckForm, SilentDeviceIsAskedAgainAndCanBeLeft)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    start();
+    detected();
+    isdn.setSilent(true);
+    const int before = isdn.count("ati7\r");
+    click(button(0));
+    ASSERT_TRUE(waitFor([&] { return isdn.count("ati7\r") >= before + 3; }));
+    EXPECT_TRUE(logHas("Timer1 Output = ati7\n"));
+    ASSERT_TRUE(waitFor([this] { return frame->backbtn->isEnabled(); }));
+    click(frame->backbtn);
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+    EXPECT_TRUE(ui.shown.isEmpty());
+}
+
+TEST_F(PortdeckForm, TapiDetectionAndProductScreen)
+{
+    device(FakeProduct::IsdnTa, 1);
+    device(FakeProduct::Modem56k, 3);
+    tapiName("0000", "Varnel Brenmoor ISDN TA", 1);
+    tapiName("0001", "Varnel Tallyline 56K Business Modem", 3);
+    tapiName("0002", "Other Modem", 3);
+    start({"/l", "/t"});
+    detected();
+    EXPECT_EQ(frame->m_nNumDetectedProducts, 2);
+    EXPECT_EQ(frame->tapiCandidates.size(), 2);
+    EXPECT_EQ(button(0)->hint(), "Varnel Brenmoor ISDN TA");
+    EXPECT_EQ(button(1)->hint(), "Varnel Tallyline 56K Business Modem");
+    EXPECT_EQ(button(1)->glyphName(), "BMP_56KMDM");
+    EXPECT_TRUE(logHas("GetComPort(Varnel Brenmoor ISDN TA)\n"));
+    EXPECT_TRUE(logHas("bValidModem=1\n"));
+    EXPECT_FALSE(frame->TapiConnection);
+
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    EXPECT_EQ(frame->selectedDeviceName, "Varnel Brenmoor ISDN TA");
+    EXPECT_TRUE(frame->TapiConnection);
+    EXPECT_EQ(frame->ati7State, "ready");
+    click(frame->backbtn);   // congratulations page -> product screen
+    click(frame->backbtn);   // product screen -> list, line closed
+    EXPECT_FALSE(frame->TapiConnection);
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+}
+
+TEST_F(PortdeckForm, HelpWithoutProductAndMissingPage)
+{
+    start();
+    detected();
+    frame->helpBtnClick();
+    ASSERT_EQ(ui.shown.size(), 1);
+    EXPECT_EQ(ui.shown[0].kind, "help");
+    EXPECT_EQ(ui.shown[0].text, "nodevice.hlp");
+    EXPECT_EQ(ui.shown[0].number, 10);
+    ui.helpExists = false;
+    frame->helpBtnClick();
+    EXPECT_EQ(ui.messages(), QStringList({"NOT AVAILABLE YET"}));
+    EXPECT_EQ(frame->statusInfoStatic->text(), "No Modem Detected");
+}
+
+TEST_F(PortdeckForm, SecondInstanceIsTurnedAway)
+{
+    EXPECT_FALSE(anotherPortdeckRunning(nullptr));
+    NamedMutex first(QStringLiteral("Portdeck.exe"));
+    ASSERT_TRUE(first.create());
+    EXPECT_TRUE(anotherPortdeckRunning(nullptr));
+    EXPECT_EQ(ui.messages(), QStringList({"Portdeck is already running"}));
+    first.release();
+    EXPECT_FALSE(anotherPortdeckRunning(nullptr));
+}
