@@ -116,7 +116,7 @@ bool parseMarked(Cursor &c, std::vector<Op> &ops)
         Op op{OpKind::LineSetup, {}, {}, {}, {area}};
         while (c.take(","))
             op.texts.push_back(c.digits(21));
-        if (op.texts.size() < 2 || op.texts.size() > 3 || area.size() > 5)
+        if (op.texts.size() < 2 || op.texts.size() > 3 || area.empty() || area.size() > 5)
             return false;
         for (size_t k = 1; k < op.texts.size(); ++k)
             if (op.texts[k].empty() || op.texts[k].size() > 20)

@@ -119,8 +119,21 @@ DeviceReply Device::execute(const std::string &body)
     State work = state_;
     std::string info;
     bool ok = parseCommandLine(body, ops);
-    for (size_t i = 0; ok && i < ops.size(); ++i)
+    for (size_t i = 0; ok && i < ops.size(); ++i) {
+        if (ops[i].kind == OpKind::Restart) {
+            // A restart loads the stored profile; what this same line set before
+            // the "Z!" is what the restart is for ("*A=1Z!"), so it is kept.
+            ValueMap keep;
+            for (const auto &[k, v] : work.live)
+                if (state_.live.count(k) == 0 || state_.live.at(k) != v)
+                    keep[k] = v;
+            ok = apply(work, ops[i], info, reply.action);
+            for (const auto &[k, v] : keep)
+                work.live[k] = v;
+            continue;
+        }
         ok = apply(work, ops[i], info, reply.action);
+    }
     if (!ok) {
         // Nothing of a line with an unknown or refused fragment takes effect.
         reply.action = DeviceAction::None;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -50,7 +51,7 @@ bool Pty::open(const std::string &link, std::string &error)
     }
     // Raw on the slave side: no echo of what we write, no line editing, no CR
     // translation. The slave is closed again at once; clients bring their own.
-    int s = ::open(name, O_RDWR | O_NOCTTY);
+    int s = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (s >= 0) {
         termios tio{};
         if (::tcgetattr(s, &tio) == 0) {
@@ -58,16 +59,26 @@ bool Pty::open(const std::string &link, std::string &error)
             ::cfsetspeed(&tio, B57600);
             ::tcsetattr(s, TCSANOW, &tio);
         }
-        ::close(s);
+    }
+    int w = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (w >= 0 && ::inotify_add_watch(w, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        ::close(w);
+        w = -1;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     if (!link.empty() && !makeLink(link, name, error)) {
         ::close(fd);
+        if (s >= 0)
+            ::close(s);
+        if (w >= 0)
+            ::close(w);
         return false;
     }
     closeMaster();
     fd_ = fd;
+    hold_ = s;
+    watch_ = w;
     slave_ = name;
     link_ = link;
     return true;
@@ -89,9 +100,41 @@ void Pty::removeLink()
 
 void Pty::closeMaster()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    for (int *p : {&watch_, &hold_, &fd_}) {
+        if (*p >= 0)
+            ::close(*p);
+        *p = -1;
+    }
+}
+
+void Pty::takeEvents(int &opens, int &closes, bool &overflow)
+{
+    opens = closes = 0;
+    overflow = false;
+    if (watch_ < 0)
+        return;
+    alignas(inotify_event) char buf[4096];
+    for (;;) {
+        ssize_t n = ::read(watch_, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        for (char *p = buf; p < buf + n;) {
+            auto *ev = reinterpret_cast<inotify_event *>(p);
+            if (ev->mask & IN_Q_OVERFLOW)
+                overflow = true;
+            if (ev->mask & IN_OPEN)
+                ++opens;
+            if (ev->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))
+                ++closes;
+            p += sizeof(inotify_event) + ev->len;
+        }
+    }
+}
+
+void Pty::flushUnread()
+{
+    if (hold_ >= 0)
+        ::tcflush(hold_, TCIFLUSH);
 }
 
 } // namespace sim

@@ -70,9 +70,13 @@ bool Server::start(std::string &error)
     }
     if (!opts_.stateFile.empty() && ::access(opts_.stateFile.c_str(), F_OK) == 0) {
         PersistedState st;
-        if (!loadState(opts_.stateFile, st, error))
-            return false;
-        if (st.product == productInfo(opts_.product).option)
+        if (!loadState(opts_.stateFile, st, error)) {
+            // Set aside, reported once; the device starts from its factory state.
+            std::string bad = opts_.stateFile + ".bad";
+            std::rename(opts_.stateFile.c_str(), bad.c_str());
+            std::fprintf(stderr, "tallysim: %s (kept as %s)\n", error.c_str(), bad.c_str());
+            error.clear();
+        } else if (st.product == productInfo(opts_.product).option)
             device_.restore(st);
         else
             std::fprintf(stderr, "tallysim: %s holds a %s, not a %s: starting from factory state\n",
@@ -102,12 +106,14 @@ bool Server::start(std::string &error)
     pty_ = std::make_unique<Pty>();
     if (!pty_->open(opts_.link, error))
         return false;
-    std::printf("%s\n", pty_->slavePath().c_str());
-    std::fflush(stdout);
     if (opts_.com > 0 && !registration_.registerPort(pty_->portName(), opts_.com, opts_.tapiName, error))
         return false;
+    // The first line tells the starter that the port is there and registered.
+    std::printf("%s\n", pty_->slavePath().c_str());
+    std::fflush(stdout);
     log_.event("power-up: " + std::string(productInfo(opts_.product).option) + " on " + pty_->portName());
-    presenceCheckNs_ = nowNs();
+    clients_ = 0;
+    clientPresent_ = pty_->watchFd() < 0;   // without the watch, always assume a listener
     return true;
 }
 
@@ -162,8 +168,6 @@ void Server::loopOnce()
         if (xmodem_.status() != XmodemReceiver::Status::Receiving)
             finishDownload();
     }
-    if (pty_ && !clientPresent_ && now >= presenceCheckNs_)
-        checkClientBack();
     flushOutput(now);
     if (dropPending_ && outPos_ >= out_.size())
         dropOff();
@@ -178,20 +182,22 @@ void Server::loopOnce()
     soonest(firmwareDoneAtNs_);
     if (mode_ == Mode::Download)
         soonest(xmodem_.deadline() * kMs);
-    if (pty_ && !clientPresent_)
-        soonest(presenceCheckNs_);
     bool pending = outPos_ < out_.size() && pty_ && clientPresent_;
     bool paced = faults_.byteDelayNs() > 0;
     if (pending && paced)
         soonest(nextByteNs_);
 
-    pollfd fds[3];
+    pollfd fds[4];
     int n = 0;
     fds[n++] = {gSignalPipe[0], POLLIN, 0};
-    int masterIdx = -1, retiringIdx = -1;
-    if (pty_ && clientPresent_) {
+    int masterIdx = -1, retiringIdx = -1, watchIdx = -1;
+    if (pty_) {
         masterIdx = n;
         fds[n++] = {pty_->fd(), static_cast<short>(POLLIN | (pending && !paced ? POLLOUT : 0)), 0};
+        if (pty_->watchFd() >= 0) {
+            watchIdx = n;
+            fds[n++] = {pty_->watchFd(), POLLIN, 0};
+        }
     }
     if (retiring_) {
         retiringIdx = n;
@@ -214,54 +220,64 @@ void Server::loopOnce()
         while (::read(retiring_->fd(), buf, sizeof buf) > 0) {
         }
     }
+    // Clients opening and closing first: the data that follows belongs to them.
+    if (watchIdx >= 0 && fds[watchIdx].revents)
+        watchClients();
     if (masterIdx >= 0 && fds[masterIdx].revents) {
-        short ev = fds[masterIdx].revents;
-        if (ev & (POLLIN | POLLHUP | POLLERR)) {
-            char buf[4096];
-            for (;;) {
-                ssize_t got = ::read(pty_->fd(), buf, sizeof buf);
-                if (got > 0) {
-                    handleInput(buf, static_cast<size_t>(got));
-                    if (!pty_)
-                        return;
-                    continue;
-                }
-                if (got < 0 && errno == EAGAIN && !(ev & POLLHUP))
-                    break;
-                clientGone();   // EIO or end of file: the last client closed the port
+        char buf[4096];
+        for (;;) {
+            ssize_t got = ::read(pty_->fd(), buf, sizeof buf);
+            if (got <= 0)
                 break;
-            }
+            if (clientPresent_)
+                handleInput(buf, static_cast<size_t>(got));
+            if (!pty_)
+                return;
         }
         if (pty_ && clientPresent_)
             flushOutput(nowNs());
     }
 }
 
-void Server::checkClientBack()
+void Server::watchClients()
 {
-    // A master without any open slave reports a hang-up; a client opening the
-    // port clears it. Looked at every few milliseconds while nobody is there.
-    pollfd p{pty_->fd(), POLLIN, 0};
-    ::poll(&p, 1, 0);
-    if (p.revents & POLLHUP) {
-        presenceCheckNs_ = nowNs() + 5 * kMs;
-        return;
+    int opens = 0, closes = 0;
+    bool overflow = false;
+    pty_->takeEvents(opens, closes, overflow);
+    bool wasPresent = clientPresent_;
+    // A close and a reopen may both be pending: the close is handled first, so
+    // that nothing meant for the old client reaches the new one.
+    if (closes > 0) {
+        clients_ = std::max(0, clients_ + opens - closes);
+        // Unread input is dropped only when nobody new came: when a client
+        // closed and another opened within one wake-up, the input may be the
+        // new client's and is answered.
+        clientGone(opens == 0);
+    } else {
+        clients_ += opens;
     }
-    clientPresent_ = true;
-    log_.event("port opened");
+    if (overflow && clients_ == 0)
+        clients_ = 1;
+    clientPresent_ = clients_ > 0;
+    if (clientPresent_ && (!wasPresent || closes > 0))
+        log_.event("port opened");
 }
 
-void Server::clientGone()
+void Server::clientGone(bool dropInput)
 {
-    if (!clientPresent_)
-        return;
-    clientPresent_ = false;
-    // What the device sends while nobody listens is lost, as on a real line.
-    ::tcflush(pty_->fd(), TCIOFLUSH);
+    // What the device sends while nobody listens is lost, as on a real line:
+    // what is still unread on the slave side, what is queued here, and what the
+    // departed client wrote but was not read yet.
+    pty_->flushUnread();
+    char buf[512];
+    while (dropInput && ::read(pty_->fd(), buf, sizeof buf) > 0) {
+    }
     out_.clear();
     outPos_ = 0;
-    presenceCheckNs_ = nowNs() + 5 * kMs;
+    inLine_ = false;
+    line_.clear();
     log_.event("port closed");
+    clientPresent_ = false;
 }
 
 void Server::queue(const std::string &text)
@@ -295,8 +311,6 @@ void Server::flushOutput(int64_t now)
         outPos_ += static_cast<size_t>(w);
         if (delay > 0)
             nextByteNs_ += delay * w;
-    } else if (w < 0 && errno == EIO) {
-        clientGone();
     } else if (w < 0 && delay > 0) {
         nextByteNs_ = now + kMs;   // the client is not reading: try again shortly
     }
@@ -458,7 +472,8 @@ void Server::comeBack()
     std::printf("%s\n", pty_->slavePath().c_str());
     std::fflush(stdout);
     registration_.renamePort(pty_->portName());
-    presenceCheckNs_ = nowNs();
+    clients_ = 0;
+    clientPresent_ = pty_->watchFd() < 0;
     log_.event("USB reset: back on " + pty_->portName() + ", firmware date " + device_.firmwareDate());
 }
 

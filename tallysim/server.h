@@ -34,8 +34,8 @@ private:
     void processLine(const std::string &line);
     void queue(const std::string &text);
     void flushOutput(int64_t nowNs);
-    void clientGone();
-    void checkClientBack();
+    void clientGone(bool dropInput);
+    void watchClients();
     void startDropOff();
     void dropOff();
     void comeBack();
@@ -57,6 +57,7 @@ private:
     Mode mode_ = Mode::Command;
     XmodemReceiver xmodem_;
     bool clientPresent_ = false;
+    int clients_ = 0;
     std::string line_;
     bool inLine_ = false;
     char prev_ = 0;
@@ -70,7 +71,6 @@ private:
     int64_t reopenAtNs_ = 0;
     int64_t retireAtNs_ = 0;
     int64_t firmwareDoneAtNs_ = 0;
-    int64_t presenceCheckNs_ = 0;
     bool stop_ = false;
 };
 

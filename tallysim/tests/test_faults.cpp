@@ -1,0 +1,120 @@
+// Every fault the emulator can be told to show, seen from the line.
+
+#include "device_rules.h"
+#include "sim_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using simtest::SimProcess;
+
+namespace {
+
+TEST(Faults, SilentDeviceNeverAnswers)
+{
+    SimProcess sim({"--product", "isdnta", "--fault", "silent"});
+    ASSERT_TRUE(sim.openPort());
+    sim.send("ATI7\r");
+    EXPECT_EQ(sim.readFor(300), "");
+}
+
+TEST(Faults, SilentAfterSomeCommands)
+{
+    SimProcess sim({"--product", "isdnta", "--fault", "silent-after=2"});
+    ASSERT_TRUE(sim.openPort());
+    EXPECT_EQ(sim.command("ATE0"), "ATE0\r\r\nOK\r\n");
+    EXPECT_NE(sim.command("ati7").find("Serial Number"), std::string::npos);
+    sim.send("ati12\r");
+    EXPECT_EQ(sim.readFor(300), "");
+}
+
+TEST(Faults, ErrorForNamedQueries)
+{
+    SimProcess sim({"--product", "isdnta", "--switch", "0", "--country", "1", "--fault", "error=ati20,error=AT~C?"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("ati20"), "\r\nERROR\r\n");
+    EXPECT_EQ(sim.command("AT~C?"), "\r\nERROR\r\n");
+    EXPECT_NE(sim.command("ati19").find("Call Screening"), std::string::npos);
+}
+
+TEST(Faults, IdentityHeadLostOnceForTheSecondChance)
+{
+    SimProcess sim({"--product", "isdnta", "--fault", "lose-ati7-head"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0Q0V1");
+    std::string first = sim.command("ATI7");
+    // What the direct detection asks again for: no maker's name, but the ID and a code.
+    EXPECT_EQ(first.find("Varnel"), std::string::npos);
+    EXPECT_EQ(first.find("VARNEL"), std::string::npos);
+    EXPECT_NE(first.find("Product ID"), std::string::npos);
+    EXPECT_NE(first.find("5240"), std::string::npos);
+    EXPECT_NE(first.find("\nOK\r"), std::string::npos);
+    std::string second = sim.command("ATI7");
+    EXPECT_EQ(rules::modemName(second), "Varnel Brenmoor ISDN TA");
+    EXPECT_EQ(rules::directModeCode(second), "5240");
+}
+
+TEST(Faults, DelayPerByteAsAtTheGivenBaudRate)
+{
+    SimProcess sim({"--product", "isdnta", "--fault", "baud=9600"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    auto t0 = std::chrono::steady_clock::now();
+    std::string a = sim.command("ati16", 5000);
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    ASSERT_TRUE(simtest::finalResult(a)) << a;
+    // A lower bound only: 10 bits per byte at 9600 baud.
+    EXPECT_GE(s, 0.9 * static_cast<double>(a.size()) * 10.0 / 9600.0);
+}
+
+TEST(Faults, GarbageBetweenAnswers)
+{
+    SimProcess sim({"--product", "isdnta", "--fault", "garbage=5"});
+    ASSERT_TRUE(sim.openPort());
+    sim.send("ATE0\r");
+    std::string a = sim.readFor(300);
+    ASSERT_EQ(a.rfind("ATE0\r\r\nOK\r\n", 0), 0u);
+    std::string noise = a.substr(11);
+    ASSERT_EQ(noise.size(), 5u);
+    for (unsigned char c : noise)
+        EXPECT_GE(c, 0x80);
+    // The next answer is still whole behind it.
+    EXPECT_NE(sim.command("ati7").find("Serial Number"), std::string::npos);
+}
+
+TEST(Faults, UsbResetAfterANamedCommand)
+{
+    SimProcess sim({"--product", "isdnta", "--fault", "reset-after=ati12"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    sim.send("ati12\r");
+    std::string r = sim.readUntil("Close this App\r\n", 3000);
+    EXPECT_NE(r.find("Device Status: Ready"), std::string::npos);
+    EXPECT_GT(r.find("Close this App"), r.find("\r\nOK\r\n"));
+    // Gone, then back under the same link; only the first time.
+    for (int i = 0; i < 500 && simtest::pathExists(sim.link()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(simtest::pathExists(sim.link()));
+    ASSERT_TRUE(sim.openPort(3000));
+    sim.command("ATE0");
+    EXPECT_NE(sim.command("ati12").find("Device Status"), std::string::npos);
+    EXPECT_EQ(sim.readFor(200), "");
+}
+
+TEST(Faults, CombinedAndMalformed)
+{
+    SimProcess sim({"--product", "56k", "--fault", "garbage=2", "--fault", "error=ati7"});
+    ASSERT_TRUE(sim.openPort());
+    sim.send("ati7\r");
+    std::string a = sim.readFor(300);
+    EXPECT_EQ(a.substr(0, 14), "ati7\r\r\nERROR\r\n");
+    EXPECT_EQ(a.size(), 16u);
+    SimProcess bad({"--product", "56k", "--fault", "sometimes"});
+    EXPECT_FALSE(bad.started());
+    EXPECT_NE(bad.stop(), 0);
+}
+
+} // namespace

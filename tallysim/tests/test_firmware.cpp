@@ -1,0 +1,171 @@
+// Firmware: an image sent by Xmodem (checksum, 128-byte blocks) after "AT~D",
+// the restart off the bus with "Close this App", the return under the same
+// link with the new date; "at~x!" restarts the same way; bad images refused.
+
+#include "device_rules.h"
+#include "sim_process.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+using simtest::SimProcess;
+
+namespace {
+
+constexpr char SOH = 0x01, EOT = 0x04, ACK = 0x06, NAK = 0x15;
+
+std::string image(const std::string &header, size_t size)
+{
+    std::string img = header + "\r\n";
+    for (size_t i = img.size(); i < size; ++i)
+        img.push_back(static_cast<char>((i * 7 + 3) & 0xff));
+    return img;
+}
+
+std::string block(int num, const std::string &data, bool corrupt = false)
+{
+    std::string b;
+    b.push_back(SOH);
+    b.push_back(static_cast<char>(num & 0xff));
+    b.push_back(static_cast<char>(0xff - (num & 0xff)));
+    std::string d = data;
+    d.resize(128, 0x1a);
+    unsigned char sum = 0;
+    for (char c : d)
+        sum = static_cast<unsigned char>(sum + static_cast<unsigned char>(c));
+    b += d;
+    b.push_back(static_cast<char>(corrupt ? sum + 1 : sum));
+    return b;
+}
+
+// Sends an image the way a checksum Xmodem sender does; corruptBlock (1-based)
+// goes out damaged once. Returns how many NAKs came back for blocks; `tail`
+// gets what followed the ACK of the end of transfer.
+int sendImage(SimProcess &sim, const std::string &img, int corruptBlock = 0, std::string *tail = nullptr)
+{
+    std::string first = sim.readUntil(std::string(1, NAK), 5000);
+    EXPECT_NE(first.find(NAK), std::string::npos) << "no start NAK";
+    int naks = 0;
+    int blocks = static_cast<int>((img.size() + 127) / 128);
+    for (int n = 1; n <= blocks; ++n) {
+        std::string data = img.substr(static_cast<size_t>(n - 1) * 128, 128);
+        bool corrupt = n == corruptBlock;
+        for (int tries = 0; tries < 5; ++tries) {
+            sim.send(block(n, data, corrupt));
+            std::string r = sim.readUntil(std::string(1, ACK), 3000);
+            if (r.find(ACK) != std::string::npos)
+                break;
+            if (r.find(NAK) != std::string::npos)
+                ++naks;
+            corrupt = false;
+        }
+    }
+    sim.send(std::string(1, EOT));
+    std::string end = sim.readUntil(std::string(1, ACK), 3000);
+    size_t ack = end.find(ACK);
+    EXPECT_NE(ack, std::string::npos);
+    if (tail)
+        *tail = ack == std::string::npos ? std::string() : end.substr(ack + 1);
+    return naks;
+}
+
+bool waitFor(const std::function<bool()> &cond, int ms)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (cond())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return cond();
+}
+
+TEST(Firmware, GoodImageRestartsOffTheBusAndComesBackWithItsDate)
+{
+    SimProcess sim({"--product", "isdnta", "--log", "/dev/null"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+    std::string tail;
+    EXPECT_EQ(sendImage(sim, image("VARNEL-FW 5240 11/30/99", 5000), 3, &tail), 1);
+    tail += sim.readUntil("Close this App\r\n", 3000);
+    EXPECT_EQ(tail, "\r\nClose this App\r\n");
+    // Off the bus: the link disappears, then comes back.
+    EXPECT_TRUE(waitFor([&] { return !simtest::pathExists(sim.link()); }, 2000));
+    EXPECT_TRUE(waitFor([&] { return simtest::pathExists(sim.link()); }, 3000));
+    ASSERT_TRUE(sim.openPort());
+    std::string a = sim.command("ati7");
+    EXPECT_EQ(rules::firmwareDate(a), "11/30/99");
+    // Echo is back on after the restart: a fresh power-up.
+    EXPECT_EQ(a.rfind("ati7\r", 0), 0u);
+}
+
+TEST(Firmware, ModemImageChangesTheSupervisorDate)
+{
+    SimProcess sim({"--product", "56k"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+    std::string tail;
+    sendImage(sim, image("VARNEL-FW 5172 12/01/99", 1000), 0, &tail);
+    tail += sim.readUntil("Close this App\r\n", 3000);
+    EXPECT_NE(tail.find("Close this App"), std::string::npos);
+    EXPECT_TRUE(waitFor([&] { return !simtest::pathExists(sim.link()); }, 2000));
+    ASSERT_TRUE(sim.openPort(3000));
+    EXPECT_EQ(rules::firmwareDate(sim.command("ati7")), "12/01/99");
+}
+
+TEST(Firmware, ImageForAnotherProductIsRefused)
+{
+    SimProcess sim({"--product", "isdnta"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+    std::string tail;
+    sendImage(sim, image("VARNEL-FW 5172 11/30/99", 600), 0, &tail);
+    if (tail.find("ERROR\r\n") == std::string::npos)
+        tail += sim.readUntil("ERROR\r\n", 3000);
+    EXPECT_EQ(tail, "\r\nERROR\r\n");
+    EXPECT_TRUE(simtest::pathExists(sim.link()));
+    EXPECT_EQ(rules::firmwareDate(sim.command("ati7")), "04/12/99");
+    // Without a header the image is no firmware either.
+    EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+    sendImage(sim, image("just some file", 300), 0, &tail);
+    if (tail.find("ERROR\r\n") == std::string::npos)
+        tail += sim.readUntil("ERROR\r\n", 3000);
+    EXPECT_EQ(tail, "\r\nERROR\r\n");
+}
+
+TEST(Firmware, RestartCommandDropsOffAndReturns)
+{
+    SimProcess sim({"--product", "isdnta"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    sim.command("AT*K=0");   // not written: lost by the restart
+    sim.send("at~x!\r");
+    std::string r = sim.readUntil("Close this App\r\n", 3000);
+    EXPECT_EQ(r, "\r\nOK\r\n\r\nClose this App\r\n");
+    EXPECT_TRUE(waitFor([&] { return !simtest::pathExists(sim.link()); }, 2000));
+    ASSERT_TRUE(sim.openPort(3000));
+    sim.command("ATE0");
+    EXPECT_EQ(rules::keyword(rules::packet(sim.command("ati16"), "Data Protocol Settings"), "*K"), "1");
+}
+
+TEST(Firmware, SenderThatNeverStartsEndsTheDownload)
+{
+    SimProcess sim({"--product", "isdnta"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+    // NAKs every 100 ms at this clock, twenty of them, then the device gives up.
+    std::string r = sim.readUntil("ERROR\r\n", 5000);
+    EXPECT_GE(std::count(r.begin(), r.end(), NAK), 10);
+    EXPECT_NE(r.find("\r\nERROR\r\n"), std::string::npos);
+    EXPECT_EQ(sim.command("AT"), "\r\nOK\r\n");
+}
+
+} // namespace
