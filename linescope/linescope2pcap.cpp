@@ -44,8 +44,9 @@ bool write_packet(std::FILE* f, std::int64_t when, const std::uint8_t* prefix, s
     put32(h, sec);
     put32(h + 8, static_cast<std::uint32_t>(prefix_len + n));
     put32(h + 12, static_cast<std::uint32_t>(prefix_len + n));
-    return std::fwrite(h, 1, sizeof h, f) == sizeof h && std::fwrite(prefix, 1, prefix_len, f) == prefix_len &&
-           std::fwrite(p, 1, n, f) == n;
+    return std::fwrite(h, 1, sizeof h, f) == sizeof h &&
+           (prefix_len == 0 || std::fwrite(prefix, 1, prefix_len, f) == prefix_len) &&
+           (n == 0 || std::fwrite(p, 1, n, f) == n);
 }
 
 } // namespace

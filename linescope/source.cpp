@@ -8,6 +8,8 @@ namespace linescope {
 std::size_t MemorySource::read(std::uint8_t* dst, std::size_t n)
 {
     std::size_t take = std::min(n, size_ - at_);
+    if (take == 0)
+        return 0; // an empty block may have no address at all
     std::memcpy(dst, data_ + at_, take);
     at_ += take;
     return take;
