@@ -44,13 +44,13 @@ std::string normaliseCommand(const std::string &line)
     return s;
 }
 
-std::string parseFault(const std::string &spec, FaultConfig &cfg)
+std::string parseFault(const std::string &list, FaultConfig &cfg)
 {
     size_t start = 0;
-    while (start <= spec.size()) {
-        size_t comma = spec.find(',', start);
-        std::string item = trim(spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        start = comma == std::string::npos ? spec.size() + 1 : comma + 1;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        std::string item = trim(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        start = comma == std::string::npos ? list.size() + 1 : comma + 1;
         if (item.empty())
             continue;
         size_t eq = item.find('=');

@@ -29,7 +29,7 @@ struct FaultConfig {
 
 // Parses one --fault value (several may be given, comma-separated).
 // Returns an error text or "".
-std::string parseFault(const std::string &spec, FaultConfig &cfg);
+std::string parseFault(const std::string &list, FaultConfig &cfg);
 
 // Upper case, leading "AT" removed, trailing CR/LF removed.
 std::string normaliseCommand(const std::string &line);

@@ -40,7 +40,7 @@ std::string usageText()
 {
     return "usage: tallysim --product isdnta|isdnta-pro|56k|56k-i|idsl [--link PATH] [--com N]\n"
            "                [--tapi-name TEXT] [--state FILE] [--serial TEXT] [--switch N] [--country N]\n"
-           "                [--line-states LIST] [--log FILE] [--no-echo] [--fault SPEC]...\n"
+           "                [--line-states LIST] [--log FILE] [--no-echo] [--fault FAULT]...\n"
            "faults (combinable, repeat --fault or separate by commas):\n"
            "  silent | silent-after=N | error=CMD | lose-ati7-head[=N] | baud=N | garbage[=N] | reset-after=CMD\n";
 }
