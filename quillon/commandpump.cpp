@@ -1,0 +1,183 @@
+// Writing settings: composing one command line per changed page into the
+// numbered slots, sending them one at a time on every "OK", the final write
+// to memory and the read-back that confirms it; also the commands of the
+// reset page, the bandwidth presets, the internet setup and the profiles.
+#include "quillonform.h"
+
+#include "clock.h"
+#include "datapacket.h"
+#include "pagecontrol.h"
+#include "progressform.h"
+#include "serialport.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace quillon;
+
+void TQuillonForm::disableActions()
+{
+    for (QWidget *w : {static_cast<QWidget *>(SaveBtn), static_cast<QWidget *>(ConfigureBtn),
+                       static_cast<QWidget *>(ResetBtn), static_cast<QWidget *>(Btn_ResetISDNLine),
+                       static_cast<QWidget *>(AODI_BackBtn), static_cast<QWidget *>(Btn_CancelCongrats),
+                       static_cast<QWidget *>(PPPDBABtn)})
+        w->setEnabled(false);
+}
+
+void TQuillonForm::enableActions()
+{
+    for (QWidget *w : {static_cast<QWidget *>(SaveBtn), static_cast<QWidget *>(ConfigureBtn),
+                       static_cast<QWidget *>(ResetBtn), static_cast<QWidget *>(Btn_ResetISDNLine),
+                       static_cast<QWidget *>(AODI_BackBtn), static_cast<QWidget *>(Btn_CancelCongrats)})
+        w->setEnabled(true);
+    PPPDBABtn->setEnabled(pppModeDynamic);
+}
+
+void TQuillonForm::showUpdating()
+{
+    progress_->showProgress(this, tx("Please wait . . . updating modem data."));
+    progress_->setTarget(100, true);
+}
+
+void TQuillonForm::composeSlots()
+{
+    if (sheetFilled[ShBasic])
+        commandSlots[0] = composeBasic(basicCur, basicRead);
+    if (sheetFilled[ShData] || sheetFilled[ShVoice])
+        commandSlots[1] = composeData(dataCur, dataRead, euroIsdn(), sheetFilled[ShData]);
+    if (sheetFilled[ShVoice])
+        commandSlots[16] = composeVoice(voiceCur, voiceRead);
+    if (sheetFilled[ShAdvVoice])
+        commandSlots[17] = composeAdvVoice(advCur, advRead);
+    // PPP (18, 15), thresholds (23), AO/DI (2, 19-22), ISDN line (3-14), call
+    // forwarding (24-47), call screening (48-74) and X.75 (75) keep their slots
+    // and are filled by their pages once those offer their settings.
+}
+
+void TQuillonForm::save()
+{
+    SaveBtn->setEnabled(false);
+    ConfigureBtn->setEnabled(false);
+    if (switchTypeChanged)
+        sheetFilled[ShAdvVoice] = false;
+    disarmAll();
+    stopTimers();
+    disableActions();
+    showUpdating();
+    composeSlots();
+    const int first = commandSlots.firstFilled(0, kSlotCount - 1);
+    saveFlag = true;
+    if (first >= 0) {
+        nextSlot = first + 1;
+        sendCommandLine(commandSlots[first]);
+    } else {
+        nextSlot = 0;
+        sendCommandLine(kEmptyLine);
+    }
+}
+
+void TQuillonForm::pumpNext()
+{
+    QString line;
+    if (nextSlot >= 1 && nextSlot <= 76) {
+        const int last = quickSetup ? 8 : 76;
+        while (nextSlot <= last) {
+            const int slot = nextSlot++;
+            if (commandSlots.firstFilled(slot, slot) == slot) {
+                line = commandSlots[slot];
+                break;
+            }
+        }
+        if (line.isEmpty() && nextSlot > last)
+            nextSlot = 77;
+    }
+    if (line.isEmpty() && nextSlot == 77) {
+        line = resetAfterWrite ? QStringLiteral("at&wz!\r") : QStringLiteral("at&w\r");
+        nextSlot = 0;
+    } else if (line.isEmpty() && nextSlot == 0) {
+        logLine("Defaultdatapacket output=ati12\n");
+        startChain(nullptr);
+        return;
+    }
+    if (line.isEmpty())
+        return;
+    sendCommandLine(line);
+}
+
+void TQuillonForm::sendPrepared(const QString &line, int next)
+{
+    saveFlag = true;
+    nextSlot = next;
+    sendCommandLine(line);
+}
+
+void TQuillonForm::internetSetup_()
+{
+    disarmAll();
+    stopTimers();
+    internetSetup = true;
+    nextSlot = 0;
+    sendCommandLine(QStringLiteral("AT&F4&w\r"));
+}
+
+void TQuillonForm::resetConfiguration()
+{
+    disarmAll();
+    stopTimers();
+    disableActions();
+    const int number = resetTemplateNumber(Combo_Reset->currentIndex());
+    if (number < 0) {
+        say(tx("Please select an appropriate factory settings template!"));
+        enableActions();
+        return;
+    }
+    resetAfterWrite = number == 5;
+    showUpdating();
+    sendPrepared(QStringLiteral("AT") + frag(F_FactoryTemplate) + QString::number(number) + QLatin1Char('\r'), 77);
+}
+
+void TQuillonForm::resetIsdnLine()
+{
+    disarmAll();
+    stopTimers();
+    disableActions();
+    const QString s69 = keywordValue(replies, frag(F_S69), QStringLiteral("ati4"));
+    if (toNumber(s69) == 0 && port) {
+        sendLine(QStringLiteral("aty23\r"));
+        try {
+            port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, waitAndYield);
+        } catch (const EApdPortError &) {
+        }
+    }
+    showUpdating();
+    sendPrepared(QStringLiteral("ATZ!\r"), 0);
+}
+
+void TQuillonForm::sendPreset(bool conservative)
+{
+    disarmAll();
+    stopTimers();
+    disableActions();
+    showUpdating();
+    const QString fragment = frag(conservative ? F_PresetConservative : F_PresetAggressive);
+    sendPrepared(QStringLiteral("AT") + fragment + QLatin1Char('\r'), 77);
+}
+
+void TQuillonForm::applyProfile()
+{
+    disarmAll();
+    stopTimers();
+    const int row = ListBox_Profiles->currentRow();
+    if (row != ListBox_Profiles->count() - 1 && port) {
+        const QString fragment = profileFragment(row < 0 ? 0 : row);
+        try {
+            sendLine(QStringLiteral("AT") + fragment + QLatin1Char('\r'));
+            port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, waitAndYield);
+            sendLine(QStringLiteral("AT&W\r"));
+            port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, waitAndYield);
+        } catch (const EApdPortError &) {
+        }
+    }
+    showCongratulations(true);
+}

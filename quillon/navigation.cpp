@@ -1,0 +1,334 @@
+// Moving between pages: the bottom buttons and their roles, the advanced page
+// set, the sub-pages and their back buttons, the question before unsaved
+// changes are left behind, and the numbers shown in the port items.
+#include "quillonform.h"
+
+#include "clock.h"
+#include "datapacket.h"
+#include "pagecontrol.h"
+#include "progressform.h"
+#include "uiservices.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace quillon;
+
+void TQuillonForm::wireButtons()
+{
+    connect(SaveBtn, &QPushButton::clicked, this, &TQuillonForm::SaveBtnClick);
+    connect(ConfigureBtn, &QPushButton::clicked, this, &TQuillonForm::ConfigureBtnClick);
+    connect(Btn_CancelCongrats, &QPushButton::clicked, this, &TQuillonForm::Btn_CancelCongratsClick);
+    connect(PageControl1, &TPageControl::pageChanging, this, &TQuillonForm::PageControl1Changing);
+    connect(PageControl1, &TPageControl::pageChanged, this, [this](QWidget *page) { enterPage(page); });
+
+    connect(BtnProfile, &QPushButton::clicked, this, [this] { showProfilePage(); });
+    connect(PPPBtn, &QPushButton::clicked, this, [this] { showSubPage(PPPSheet); });
+    connect(Btn_AODI, &QPushButton::clicked, this, [this] { showSubPage(AODISheet); });
+    connect(X75Btn, &QPushButton::clicked, this, [this] { showSubPage(X75Sheet); });
+    connect(AdvVoice1Btn, &QPushButton::clicked, this, [this] { showSubPage(AdvVoiceSheet); });
+    connect(AdvVoice2Btn, &QPushButton::clicked, this, [this] { showSubPage(AdvVoiceSheet); });
+    connect(CallScreenBtn, &QPushButton::clicked, this, [this] { showSubPage(CLIDSheet); });
+    connect(CallForwardBtn, &QPushButton::clicked, this, [this] {
+        callFFromVoice = true;
+        showSubPage(CallFSheet);
+    });
+    connect(Basic_CallFBtn, &QPushButton::clicked, this, [this] {
+        callFFromVoice = false;
+        showSubPage(CallFSheet);
+    });
+    connect(PPPDBABtn, &QPushButton::clicked, this, [this] {
+        thresholdFromPPP = true;
+        showSubPage(ThresholdSheet);
+    });
+    connect(AODI_BandwidthBtn, &QPushButton::clicked, this, [this] {
+        thresholdFromPPP = false;
+        showSubPage(ThresholdSheet);
+    });
+    for (QPushButton *back : {PPP_BackBtn, AODI_BackBtn, X75_BackBtn})
+        connect(back, &QPushButton::clicked, this, [this] { showAdvancedSet(DataSheet); });
+    for (QPushButton *back : {AdvVoice_BackBtn, CLID_BackBtn})
+        connect(back, &QPushButton::clicked, this, [this] { showAdvancedSet(VoiceSheet); });
+    connect(CallF_BackBtn, &QPushButton::clicked, this, [this] {
+        if (callFFromVoice)
+            showAdvancedSet(VoiceSheet);
+        else
+            enterBasicPage();
+    });
+    connect(Threshold_BackBtn, &QPushButton::clicked, this,
+            [this] { showSubPage(thresholdFromPPP ? PPPSheet : AODISheet); });
+    connect(BitBtnConversative, &QPushButton::clicked, this, [this] { sendPreset(true); });
+    connect(BitBtnAggressive, &QPushButton::clicked, this, [this] { sendPreset(false); });
+    connect(BtnModify, &QPushButton::clicked, this, [this] {
+        Animation_Timer->setEnabled(false);
+        enterBasicPage();
+    });
+}
+
+bool TQuillonForm::askSaveChanges()
+{
+    const int answer = ui().messageBox(this, tx("Do you want to save changes?"), QStringLiteral("Quillon"),
+                                       MB_YESNO, MB_ICONINFORMATION);
+    if (answer == IDYES)
+        save();
+    return answer == IDYES;
+}
+
+void TQuillonForm::PageControl1Changing(QWidget *from, QWidget *to, bool *allow)
+{
+    *allow = true;
+    if (from == BasicSheet && to == DataSheet && sheetFilled[ShBasic] && basicCur != basicRead)
+        askSaveChanges();
+    else if (from == ISDNSheet && to != ISDNSheet && switchTypeChanged)
+        askSaveChanges();
+}
+
+// Activates a page the program chose, with the same question a tab click asks.
+static void activate(TQuillonForm *form, QWidget *page)
+{
+    QWidget *from = form->PageControl1->activePage();
+    if (from != page) {
+        bool allow = true;
+        emit form->PageControl1->pageChanging(from, page, &allow);
+    }
+    form->PageControl1->setActivePage(page);
+    form->enterPage(page);
+}
+
+void TQuillonForm::enterPage(QWidget *page)
+{
+    if (page == DataSheet && !sheetFilled[ShData])
+        fillData();
+    else if (page == VoiceSheet && !sheetFilled[ShVoice])
+        fillVoice();
+    else if (page == AdvVoiceSheet && !sheetFilled[ShAdvVoice])
+        fillAdvVoice();
+    else if (page == ResetSheet)
+        Combo_Reset->setCurrentIndex(5);
+    else if (page == CallFSheet) {
+        if (ati20Parsed && !chainRunning && DataTimer && !DataTimer->isEnabled()) {
+            singleReplyMode = true;
+            disarmAll();
+            sendQuery(QStringLiteral("ati20"));
+        } else if (!replies.ati20.isEmpty()) {
+            parseForwarding(false);
+            ati20Parsed = true;
+        }
+        sheetFilled[ShCallF] = true;
+    } else if (page == CountrySheet) {
+        SaveBtn->setEnabled(false);
+        if (!countryRequested && !chainRunning) {
+            countryRequested = true;
+            disarmAll();
+            sendQuery(QStringLiteral("at~c?"));
+        }
+        showCountry();
+    }
+}
+
+void TQuillonForm::fillActivePage()
+{
+    QWidget *page = PageControl1->activePage();
+    if (page == BasicSheet)
+        fillBasic();
+    else if (page == DataSheet)
+        fillData();
+    else if (page == VoiceSheet)
+        fillVoice();
+    else if (page == AdvVoiceSheet)
+        fillAdvVoice();
+    applyNumberLabels();
+}
+
+void TQuillonForm::showAdvancedSet(QWidget *page)
+{
+    for (QWidget *p : PageControl1->pages())
+        PageControl1->setTabVisible(p, p == DataSheet || p == ISDNSheet || p == VoiceSheet ||
+                                           p == ResetSheet || (p == CountrySheet && countrySupported));
+    activate(this, page);
+    ConfigureBtn->setText(tx("Basic Configuration..."));
+    for (QPushButton *b : {SaveBtn, BtnProfile, ConfigureBtn, Btn_CancelCongrats})
+        b->show();
+    for (QPushButton *b : {SaveBtn, BtnProfile, ConfigureBtn})
+        b->setEnabled(true);
+    CountryBtn->show();
+    WarningLabel->show();
+    CountryImage->hide();
+    Country_Bevel->setFrameShape(QFrame::Panel);
+}
+
+void TQuillonForm::ConfigureBtnClick()
+{
+    if (ConfigureBtn->text() == tx("Advanced Configuration..."))
+        showAdvancedSet(DataSheet);
+    else
+        enterBasicPage();
+}
+
+void TQuillonForm::adjustBasicPortItems()
+{
+    for (QComboBox *box : {CBox_BasicPort1, CBox_BasicPort2}) {
+        if (!euroIsdn() && box->count() == 4)
+            box->removeItem(3);
+        else if (euroIsdn() && box->count() == 3)
+            box->addItem(tx("DN3"));
+    }
+}
+
+void TQuillonForm::enterBasicPage()
+{
+    if (PageControl1->activePage() == DataSheet && sheetFilled[ShData] && dataCur != dataRead)
+        askSaveChanges();
+    ConfigureBtn->setText(tx("Advanced Configuration..."));
+    Btn_CancelCongrats->setText(tx("Cancel"));
+    SaveBtn->setText(tx("Save"));
+    for (QPushButton *b : {BtnProfile, SaveBtn, ConfigureBtn, Btn_CancelCongrats}) {
+        b->show();
+        b->setEnabled(true);
+    }
+    // The port items depend on the switch type: with no switch settings yet
+    // they are put right when the reply arrives (or never, when it does not).
+    if (replies.ati12.isEmpty() && chainRunning) {
+        basicPending = true;
+    } else {
+        basicPending = false;
+        adjustBasicPortItems();
+    }
+    if (!replies.ati4.isEmpty() && !sheetFilled[ShBasic] && !basicPending)
+        fillBasic();
+    PageControl1->hideAllTabs();
+    PageControl1->setActivePage(BasicSheet);
+}
+
+void TQuillonForm::showSubPage(QWidget *page)
+{
+    PageControl1->hideAllTabs();
+    activate(this, page);
+}
+
+void TQuillonForm::showProfilePage()
+{
+    PageControl1->hideAllTabs();
+    activate(this, ProfileSheet);
+    ListBox_Profiles->setCurrentRow(0);
+    ProfileLabel->setText(tx("Recommended for most users. Provides Quick Setup for Internet Access."));
+    SaveBtn->setText(europeanFlow ? tx("&Next >") : tx("OK"));
+    SaveBtn->show();
+    SaveBtn->setEnabled(true);
+    Btn_CancelCongrats->setText(tx("Cancel"));
+    Btn_CancelCongrats->show();
+    ConfigureBtn->setVisible(!europeanFlow);
+}
+
+void TQuillonForm::SaveBtnClick()
+{
+    const QString caption = SaveBtn->text();
+    QWidget *page = PageControl1->activePage();
+    if (caption == tx("Save")) {
+        save();
+    } else if (caption == tx("OK")) {
+        if (page == ProfileSheet)
+            applyProfile();
+        else if (page == CongratsSheet)
+            notifyHost();
+        else
+            internetSetup_();
+    } else if (caption == tx("&Next >")) {
+        if (page == ProfileSheet)
+            applyProfile();
+        // The line wizard's own steps come with its pages.
+    }
+}
+
+void TQuillonForm::Btn_CancelCongratsClick()
+{
+    const QString caption = Btn_CancelCongrats->text();
+    if (caption == tx("Cancel")) {
+        helpOverride = 120;
+        notifyHost();
+    } else if (caption == tx("OK") || caption == tx("Finish")) {
+        notifyHost();
+    }
+}
+
+void TQuillonForm::showCongratulations(bool european)
+{
+    QFont f = Congrats_Label->font();
+    if (european) {
+        f.setPointSize(9);
+        Congrats_Label->setFont(f);
+        Congrats_Label->resize(175, Congrats_Label->height());
+        Congrats_Label->setText(tx("European Congratulations"));
+        Data_Label->show();
+        DN3Text->show();
+        SaveBtn->hide();
+        BtnModify->hide();
+        Btn_CancelCongrats->setText(tx("Finish"));
+        europeanFlow = false;
+    } else {
+        f.setPointSize(8);
+        Congrats_Label->setFont(f);
+        Congrats_Label->resize(209, Congrats_Label->height());
+        Congrats_Label->setText(tx("Domestic Congratulations"));
+        Data_Label->hide();
+        DN3Text->hide();
+        SaveBtn->setText(tx("OK"));
+        SaveBtn->show();
+        SaveBtn->setEnabled(true);
+        BtnModify->show();
+        Btn_CancelCongrats->setText(tx("Cancel"));
+    }
+    BtnProfile->hide();
+    ConfigureBtn->hide();
+    Btn_CancelCongrats->show();
+    Btn_CancelCongrats->setEnabled(true);
+    PageControl1->hideAllTabs();
+    PageControl1->setActivePage(CongratsSheet);
+    applyNumberLabels();
+    Animation_Timer->setEnabled(true);
+}
+
+void TQuillonForm::applyNumberLabels()
+{
+    if (replies.ati12.isEmpty())
+        return;
+    const auto number = [this](Fragment f) { return keywordValue(replies, frag(f), QStringLiteral("ati12")); };
+    const QString n1 = number(F_Number1), n2 = number(F_Number2), n3 = number(F_Number3);
+    DN1Text->setText(n1);
+    DN2Text->setText(n2);
+    DN3Text->setText(euroIsdn() ? n3 : QString());
+    const bool euro = euroIsdn();
+    const QString s1 = euro ? QStringLiteral(" (MSN1)") : QStringLiteral(" (DN1)");
+    const QString s2 = euro ? QStringLiteral(" (MSN2)") : QStringLiteral(" (DN2)");
+    const QString s3 = QStringLiteral(" (MSN3)");
+    const bool wasFilling = filling_;
+    filling_ = true;   // relabelling items is no user choice
+    for (QComboBox *box : {CBox_BasicPort1, CBox_BasicPort2, Combo_ADP1_DN, Combo_ADP2_DN}) {
+        const bool adp = box == Combo_ADP1_DN || box == Combo_ADP2_DN;
+        if (box->count() > 1) box->setItemText(1, n1 + s1);
+        if (box->count() > 2) box->setItemText(2, n2 + s2);
+        if (euro) {
+            if (box->count() == 3) box->addItem(n3 + s3);
+            else if (box->count() > 3) box->setItemText(3, n3 + s3);
+        } else if (adp && box->count() > 3) {
+            box->removeItem(3);
+        }
+    }
+    const int dataIndex = Combo_DataDN->currentIndex();
+    Combo_DataDN->clear();
+    if (euro) {
+        Combo_DataDN->addItems({tx("No Incoming Calls"), tx("Answer MSN1 - ") + n1, tx("Answer MSN2 - ") + n2,
+                                tx("Answer MSN3 - ") + n3, tx("Answer MSN1 or MSN2"), tx("Answer MSN1 or MSN3"),
+                                tx("Answer MSN2 or MSN3"), tx("Answer MSN1, MSN2, or MSN3"),
+                                tx("Accept any number")});
+    } else {
+        Combo_DataDN->addItems({tx("No Incoming Calls"), tx("Answer DN1 - ") + n1, tx("Answer DN2 - ") + n2,
+                                tx("Answer either DN")});
+    }
+    Combo_DataDN->setCurrentIndex(dataIndex < Combo_DataDN->count() ? dataIndex : -1);
+    filling_ = wasFilling;
+}

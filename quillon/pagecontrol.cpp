@@ -1,0 +1,134 @@
+#include "pagecontrol.h"
+
+#include <QStackedWidget>
+#include <QTabBar>
+
+TPageControl::TPageControl(QWidget *parent) : QWidget(parent)
+{
+    tabBar_ = new QTabBar(this);
+    tabBar_->setObjectName(QStringLiteral("PageControl1TabBar"));
+    tabBar_->setDrawBase(true);
+    stack_ = new QStackedWidget(this);
+    connect(tabBar_, &QTabBar::currentChanged, this, &TPageControl::tabClicked);
+    tabBar_->hide();
+}
+
+QWidget *TPageControl::addPage(const char *name, const QString &caption)
+{
+    auto *page = new QWidget(stack_);
+    page->setObjectName(QLatin1String(name));
+    page->setWindowTitle(caption);   // lets the translator reach the caption
+    stack_->addWidget(page);
+    pages_.append(page);
+    captions_.append(caption);
+    tabVisible_.append(false);
+    return page;
+}
+
+QWidget *TPageControl::page(const QString &name) const
+{
+    for (QWidget *p : pages_)
+        if (p->objectName() == name)
+            return p;
+    return nullptr;
+}
+
+QWidget *TPageControl::activePage() const { return stack_->currentWidget(); }
+
+void TPageControl::setActivePage(QWidget *page)
+{
+    if (!page)
+        return;
+    stack_->setCurrentWidget(page);
+    rebuildTabs();
+}
+
+void TPageControl::setTabVisible(QWidget *page, bool visible)
+{
+    const qsizetype i = pages_.indexOf(page);
+    if (i < 0 || tabVisible_[i] == visible)
+        return;
+    tabVisible_[i] = visible;
+    rebuildTabs();
+}
+
+bool TPageControl::isTabVisible(QWidget *page) const
+{
+    const qsizetype i = pages_.indexOf(page);
+    return i >= 0 && tabVisible_[i];
+}
+
+void TPageControl::hideAllTabs()
+{
+    for (qsizetype i = 0; i < tabVisible_.size(); ++i)
+        tabVisible_[i] = false;
+    rebuildTabs();
+}
+
+QString TPageControl::caption(QWidget *page) const
+{
+    const qsizetype i = pages_.indexOf(page);
+    return i < 0 ? QString() : captions_[i];
+}
+
+void TPageControl::setCaption(QWidget *page, const QString &caption)
+{
+    const qsizetype i = pages_.indexOf(page);
+    if (i < 0)
+        return;
+    captions_[i] = caption;
+    rebuildTabs();
+}
+
+void TPageControl::rebuildTabs()
+{
+    rebuilding_ = true;
+    while (tabBar_->count() > 0)
+        tabBar_->removeTab(0);
+    tabPages_.clear();
+    for (qsizetype i = 0; i < pages_.size(); ++i) {
+        if (!tabVisible_[i])
+            continue;
+        tabBar_->addTab(captions_[i]);
+        tabPages_.append(pages_[i]);
+    }
+    const qsizetype current = tabPages_.indexOf(stack_->currentWidget());
+    tabBar_->setCurrentIndex(current < 0 ? -1 : int(current));
+    tabBar_->setVisible(!tabPages_.isEmpty());
+    rebuilding_ = false;
+    layoutChildren();
+}
+
+void TPageControl::tabClicked(int index)
+{
+    if (rebuilding_ || index < 0 || index >= tabPages_.size())
+        return;
+    QWidget *to = tabPages_[index];
+    QWidget *from = stack_->currentWidget();
+    if (to == from)
+        return;
+    bool allow = true;
+    emit pageChanging(from, to, &allow);
+    if (!allow || !tabPages_.contains(to)) {
+        rebuildTabs();
+        return;
+    }
+    // The handler may already have moved to another page.
+    if (stack_->currentWidget() == from)
+        stack_->setCurrentWidget(to);
+    rebuildTabs();
+    emit pageChanged(stack_->currentWidget());
+}
+
+void TPageControl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void TPageControl::layoutChildren()
+{
+    const int barHeight = tabBar_->isVisibleTo(this) ? tabBar_->sizeHint().height() : 0;
+    tabBar_->setGeometry(0, 0, width(), barHeight);
+    stack_->setGeometry(0, barHeight, width(), height() - barHeight);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Small helpers that create the form's controls with their design names.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QStringList>
+
+namespace quillon {
+
+template <typename W>
+W *named(W *w, const char *name, int left, int top, int width, int height)
+{
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(left, top, width, height);
+    return w;
+}
+
+inline QLabel *label(QWidget *p, const char *name, const char *text, int l, int t, int w, int h = 17)
+{
+    return named(new QLabel(QString::fromUtf8(text), p), name, l, t, w, h);
+}
+
+inline QPushButton *button(QWidget *p, const char *name, const char *text, int l, int t, int w, int h = 25)
+{
+    return named(new QPushButton(QString::fromUtf8(text), p), name, l, t, w, h);
+}
+
+inline QCheckBox *checkBox(QWidget *p, const char *name, const char *text, int l, int t, int w, int h = 17)
+{
+    return named(new QCheckBox(QString::fromUtf8(text), p), name, l, t, w, h);
+}
+
+inline QRadioButton *radio(QWidget *p, const char *name, const char *text, int l, int t, int w, int h = 17)
+{
+    return named(new QRadioButton(QString::fromUtf8(text), p), name, l, t, w, h);
+}
+
+inline QGroupBox *groupBox(QWidget *p, const char *name, const char *text, int l, int t, int w, int h)
+{
+    return named(new QGroupBox(QString::fromUtf8(text), p), name, l, t, w, h);
+}
+
+inline QComboBox *combo(QWidget *p, const char *name, std::initializer_list<const char *> items,
+                        int l, int t, int w, int h = 21)
+{
+    auto *c = named(new QComboBox(p), name, l, t, w, h);
+    for (const char *item : items)
+        c->addItem(QString::fromUtf8(item));
+    return c;
+}
+
+// Telephone numbers, SPIDs, area codes and prefixes: digits only, up to maxLength.
+inline QLineEdit *digitsEdit(QWidget *p, const char *name, int maxLength, int l, int t, int w, int h = 21)
+{
+    auto *e = named(new QLineEdit(p), name, l, t, w, h);
+    e->setMaxLength(maxLength);
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    return e;
+}
+
+} // namespace quillon
