@@ -11,6 +11,7 @@
 #include "uiservices.h"
 #include "widgets.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QScrollArea>
 
@@ -81,10 +82,17 @@ void TcontainerFrame::DetectModem_NonTAPI()
         return ApdComPort1->waitForMultiString(QString::fromLatin1(answers), ticks, bWaitAndYield);
     };
 
+    // The COM numbering is computed once per pass: asking the system for its
+    // serial devices takes tens of milliseconds, and the pass tests 29 ports.
+    const QMap<int, QString> ports = tl::comPortMap();
+    auto portAvailable = [&ports](int port) {
+        const QString device = ports.value(port);
+        return !device.isEmpty() && QFileInfo::exists(device);
+    };
     int unavailableInRow = 0;
     for (int port = 1; port < 30 && !appTerminated; ++port) {
         log("DetectModem_NonTAPI port=%d\n", port);
-        if (!IsPortAvailable(port)) {
+        if (!portAvailable(port)) {
             if (++unavailableInRow > 4)
                 break;
             continue;
