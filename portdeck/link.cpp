@@ -101,7 +101,9 @@ void TcontainerFrame::OpenLink()
             Timer1->setEnabled(false);
         }
     } else {
-        Timer1->setEnabled(true);
+        // The direct open arms the answer time-out itself once "ati7" is out;
+        // armed any earlier it could fire during the open and give up a device
+        // that was never asked.
         OpenComPort_NonTAPI();
     }
 }
