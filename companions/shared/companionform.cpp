@@ -1,0 +1,106 @@
+#include "companionform.h"
+
+#include "deviceanswers.h"
+#include "dictionary.h"
+#include "translator.h"
+#include "uiservices.h"
+
+#include <QLabel>
+
+namespace companions {
+
+CompanionForm::CompanionForm(QWidget *host, const QString &objectName) : QWidget(host)
+{
+    setObjectName(objectName);
+    setWindowFlags(host ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint);
+    setFixedSize(kWidth, kHeight);
+    setAutoFillBackground(true);
+
+    // Our own dictionary: the host's language reaches us only through the
+    // language export, never through the host's dictionary.
+    dictionary_ = new tl::Dictionary(this);
+    dictionary_->load();
+    dictionary_->setBindingMode(tl::BindingMode::LanguageToLocale);
+    translator_ = new tl::Translator(dictionary_, this);
+    connect(dictionary_, &tl::Dictionary::languageChanged, this, [this] {
+        applyStatuses();
+        retranslate();
+    });
+}
+
+CompanionForm::~CompanionForm() = default;
+
+void CompanionForm::finishConstruction()
+{
+    translator_->follow(this);
+    applyStatuses();
+    retranslate();
+}
+
+void CompanionForm::setHost(QWidget *host)
+{
+    if (!host || host == parentWidget())
+        return;
+    const bool visible = isVisible();
+    setParent(host, Qt::Widget);
+    setVisible(visible);
+}
+
+void CompanionForm::setTopLeft(int left, int top) { move(left, top); }
+
+void CompanionForm::setLanguage(int language, int locale)
+{
+    dictionary_->setLocale(static_cast<unsigned>(locale));
+    dictionary_->selectLanguage(language);
+    dictionary_->activate();
+}
+
+int CompanionForm::language() const { return dictionary_->language(); }
+
+QString CompanionForm::text(const char *source) const
+{
+    return dictionary_->translate(QString::fromUtf8(source));
+}
+
+QString CompanionForm::text(const char *source, const QStringList &args) const
+{
+    return formatText(text(source), args);
+}
+
+int CompanionForm::message(const QString &message, int buttons, int icon)
+{
+    return ui().messageBox(this, message, caption(), buttons, icon);
+}
+
+void CompanionForm::keepUntranslated(QWidget *widget) { tl::Translator::exclude(widget); }
+
+void CompanionForm::setStatus(QLabel *label, const char *source, const QStringList &args)
+{
+    for (Status &s : statuses_) {
+        if (s.label == label) {
+            s.source = source;
+            s.args = args;
+            label->setText(text(source, args));
+            return;
+        }
+    }
+    keepUntranslated(label);
+    statuses_.append({label, source, args});
+    label->setText(text(source, args));
+}
+
+void CompanionForm::clearStatus(QLabel *label)
+{
+    statuses_.removeIf([label](const Status &s) { return s.label == label; });
+    keepUntranslated(label);
+    label->clear();
+}
+
+void CompanionForm::applyStatuses()
+{
+    statuses_.removeIf([](const Status &s) { return s.label.isNull(); });
+    for (const Status &s : statuses_)
+        s.label->setText(text(s.source, s.args));
+}
+
+} // namespace companions

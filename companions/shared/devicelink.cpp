@@ -1,0 +1,119 @@
+#include "devicelink.h"
+
+#include "clock.h"
+#include "deviceanswers.h"
+#include "serialport.h"
+
+namespace companions {
+
+DeviceLink::DeviceLink(QObject *parent) : QObject(parent) {}
+
+DeviceLink::~DeviceLink()
+{
+    disconnect(availConnection_);
+    disconnect(closedConnection_);
+}
+
+void DeviceLink::setPort(TApdComPort *port)
+{
+    if (port == port_)
+        return;
+    const bool wasListening = listening_;
+    setListening(false);
+    disconnect(closedConnection_);
+    port_ = port;
+    if (port_)
+        closedConnection_ = connect(port_, &TApdComPort::portClosed, this, [this] { portGone_ = true; });
+    setListening(wasListening);
+}
+
+bool DeviceLink::portOpen() const { return port_ && port_->isOpen(); }
+
+void DeviceLink::setListening(bool on)
+{
+    if (on == listening_ && (!on || availConnection_))
+        return;
+    disconnect(availConnection_);
+    availConnection_ = {};
+    listening_ = on;
+    if (on && port_)
+        availConnection_ = connect(port_, &TApdComPort::triggerAvail, this, [this](int) { takeAvailable(); });
+}
+
+void DeviceLink::takeAvailable()
+{
+    if (!port_ || port_->charReady() <= 0)
+        return;
+    const QByteArray data = port_->getBlock(port_->charReady());
+    if (waiting_)
+        collected_ += data;
+    emit received(data);
+}
+
+bool DeviceLink::send(const QByteArray &text)
+{
+    if (!portOpen())
+        return false;
+    try {
+        port_->setDTR(true);
+        port_->putString(text);
+    } catch (const EApdPortError &) {
+        return false;
+    }
+    lastCommand_ = text;
+    return true;
+}
+
+Reply DeviceLink::command(const QByteArray &text, int timeoutTicks)
+{
+    Reply reply;
+    if (waiting_) {
+        reply.result = Reply::Busy;
+        return reply;
+    }
+    // Whatever came before belongs to no command of ours.
+    takeAvailable();
+    collected_.clear();
+    portGone_ = false;
+    waiting_ = true;
+    // The answer is ours to take, whoever else the host forwards the port's events to.
+    const bool wasListening = listening_;
+    setListening(true);
+    if (!send(text)) {
+        waiting_ = false;
+        setListening(wasListening);
+        reply.result = Reply::PortClosed;
+        return reply;
+    }
+
+    QPointer<DeviceLink> self(this);
+    tl::waitUntil(
+        [&] {
+            return !self || portGone_ || !port_ || findFinalResult(collected_) != FinalResult::None;
+        },
+        tl::ticksToUnscaledMs(timeoutTicks), true);
+    if (!self) {
+        reply.result = Reply::PortClosed;
+        return reply;
+    }
+    takeAvailable();
+    waiting_ = false;
+    setListening(wasListening);
+    reply.raw = collected_;
+    switch (findFinalResult(collected_)) {
+    case FinalResult::Ok:
+        reply.result = Reply::Ok;
+        break;
+    case FinalResult::Error:
+        reply.result = Reply::Error;
+        break;
+    case FinalResult::None:
+        reply.result = (portGone_ || !portOpen()) ? Reply::PortClosed : Reply::NoAnswer;
+        break;
+    }
+    reply.text = answerBody(collected_, text);
+    collected_.clear();
+    return reply;
+}
+
+} // namespace companions

@@ -1,0 +1,62 @@
+#include "simdevice.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+SimDevice::SimDevice(const QString &product, int comNumber, const QStringList &extra) : com_(comNumber)
+{
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/tallysim");
+    QStringList args = {QStringLiteral("--product"), product, QStringLiteral("--com"), QString::number(comNumber),
+                        QStringLiteral("--log"), dir_.filePath(QStringLiteral("transcript.txt"))};
+    args += extra;
+    process_.setProgram(program);
+    process_.setArguments(args);
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+    process_.start();
+    if (!process_.waitForStarted(5000))
+        return;
+    // The first line is the slave path.
+    while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
+    }
+    if (process_.canReadLine())
+        ptyPath_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+}
+
+SimDevice::~SimDevice()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(2000);
+        }
+    }
+}
+
+void SimDevice::kill()
+{
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.kill();
+    process_.waitForFinished(2000);
+}
+
+QString SimDevice::transcript() const
+{
+    QFile f(dir_.filePath(QStringLiteral("transcript.txt")));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(f.readAll());
+}
+
+QStringList SimDevice::commands() const
+{
+    QStringList out;
+    const QStringList lines = transcript().split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String("> ")))
+            out << line.mid(2);
+    }
+    return out;
+}
