@@ -139,6 +139,7 @@ void TQuillonForm::resetConfiguration()
 
 void TQuillonForm::resetIsdnLine()
 {
+    clockStep = 0;
     disarmAll();
     stopTimers();
     disableActions();
@@ -166,6 +167,7 @@ void TQuillonForm::sendPreset(bool conservative)
 
 void TQuillonForm::applyProfile()
 {
+    clockStep = 0;
     disarmAll();
     stopTimers();
     const int row = ListBox_Profiles->currentRow();

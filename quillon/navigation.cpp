@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -240,7 +241,9 @@ void TQuillonForm::SaveBtnClick()
     } else if (caption == tx("&Next >")) {
         if (page == ProfileSheet)
             applyProfile();
-        // The line wizard's own steps come with its pages.
+        else if (page == MSNSheet)
+            sendMsnNumbers();
+        // The SPID and country steps of the line wizard come with their pages.
     }
 }
 
@@ -331,4 +334,34 @@ void TQuillonForm::applyNumberLabels()
     }
     Combo_DataDN->setCurrentIndex(dataIndex < Combo_DataDN->count() ? dataIndex : -1);
     filling_ = wasFilling;
+}
+
+void TQuillonForm::sendMsnNumbers()
+{
+    disarmAll();
+    stopTimers();
+    disableActions();
+    quickSetup = false;
+    const QLineEdit *edits[4] = {Edit_MSNArea, Edit_MSNPort1, Edit_MSNPort2, Edit_MSNData};
+    const Fragment fragments[4] = {F_AreaCode, F_Number1, F_Number2, F_Number3};
+    int first = -1;
+    for (int i = 0; i < 4; ++i) {
+        const QString text = edits[i]->text();
+        commandSlots[5 + i] = text.isEmpty() ? kEmptyLine
+                                             : QStringLiteral("AT") + frag(fragments[i]) + QLatin1Char('=') + text + QLatin1Char('\r');
+        if (!text.isEmpty() && first < 0)
+            first = 5 + i;
+    }
+    if (first < 0) {
+        enableActions();
+        if (europeanFlow)
+            showProfilePage();
+        else
+            showCongratulations(false);
+        return;
+    }
+    quickSetup = true;
+    resetAfterWrite = true;
+    showUpdating();
+    sendPrepared(commandSlots[first], first + 1);
 }

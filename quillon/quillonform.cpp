@@ -204,6 +204,8 @@ void TQuillonForm::updateAdvVoiceEnables()
 
 void TQuillonForm::showForm(bool show, bool supported, const QString &mode, const QString &productType)
 {
+    // Whatever was outstanding is abandoned; an unfinished clock exchange is redone later.
+    clockStep = 0;
     if (!show) {
         wizardRunning = false;
         wizardCommandSent = false;

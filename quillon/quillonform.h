@@ -178,7 +178,7 @@ public:
     void sendQuery(const QString &query);
     void startChain(const char *diagnostic);
     void sendLine(const QString &line);
-    void sendCommandLine(const QString &line);
+    void sendCommandLine(const QString &line, bool clockCommand = false);
     void applySwitchType(int type);
     void setProgressTarget(int target);
     void hideProgress();
@@ -207,6 +207,7 @@ public:
     void fillActivePage();
     void showCongratulations(bool european);
     void showProfilePage();
+    void sendMsnNumbers();
 
     // pages
     void fillBasic();

@@ -97,6 +97,7 @@ void TQuillonForm::sendLine(const QString &line)
 
 void TQuillonForm::sendQuery(const QString &query)
 {
+    clockStep = 0;
     pendingQuery = query;
     TApdDataPacket *packet = query == QLatin1String("ati12") ? Ati12DataPacket
                              : query == QLatin1String("ati15") ? Ati15DataPacket
@@ -125,8 +126,12 @@ void TQuillonForm::startChain(const char *diagnostic)
     sendQuery(QStringLiteral("ati12"));
 }
 
-void TQuillonForm::sendCommandLine(const QString &line)
+void TQuillonForm::sendCommandLine(const QString &line, bool clockCommand)
 {
+    // Any other command takes the place of an unfinished clock exchange; the
+    // clock is then set at the end of the next read-back.
+    if (!clockCommand)
+        clockStep = 0;
     pendingQuery = QStringLiteral("SentAtCmd");
     DefaultDataPacket->setEnabled(true);
     lastCommand = line;
@@ -301,7 +306,7 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
         say(tx("Modem Configured Successfully!"));
     if (!clockSet && clockStep == 0) {
         clockStep = 1;
-        sendCommandLine(timeCommand(QTime::currentTime()));
+        sendCommandLine(timeCommand(QTime::currentTime()), true);
     }
     for (QWidget *w : {static_cast<QWidget *>(SaveBtn), static_cast<QWidget *>(ConfigureBtn),
                        static_cast<QWidget *>(ResetBtn), static_cast<QWidget *>(Btn_ResetISDNLine),
@@ -319,7 +324,7 @@ void TQuillonForm::clockReply()
 {
     if (clockStep == 1) {
         clockStep = 2;
-        sendCommandLine(dateCommand(QDate::currentDate(), usCanada));
+        sendCommandLine(dateCommand(QDate::currentDate(), usCanada), true);
     } else {
         clockStep = 0;
         clockSet = true;

@@ -156,6 +156,8 @@ TEST_F(Lifecycle, HideStopsEverythingAndShowRereads)
 {
     initialize();
     ASSERT_TRUE(showApplication());
+    ASSERT_TRUE(waitReceived(8));   // the clock commands
+    pumpEvents(50);
     const int sent = int(ta.received.size());
     q.show(0, 1, "APPLICATION", "US/Canada");
     EXPECT_FALSE(form()->isVisible());
