@@ -89,7 +89,7 @@ void TPageControl::rebuildTabs()
     for (qsizetype i = 0; i < pages_.size(); ++i) {
         if (!tabVisible_[i])
             continue;
-        tabBar_->addTab(captions_[i]);
+        tabBar_->addTab(translate_ ? translate_(captions_[i]) : captions_[i]);
         tabPages_.append(pages_[i]);
     }
     const qsizetype current = tabPages_.indexOf(stack_->currentWidget());
@@ -131,4 +131,10 @@ void TPageControl::layoutChildren()
     const int barHeight = tabBar_->isVisibleTo(this) ? tabBar_->sizeHint().height() : 0;
     tabBar_->setGeometry(0, 0, width(), barHeight);
     stack_->setGeometry(0, barHeight, width(), height() - barHeight);
+}
+
+void TPageControl::setCaptionTranslation(std::function<QString(const QString &)> translate)
+{
+    translate_ = std::move(translate);
+    rebuildTabs();
 }

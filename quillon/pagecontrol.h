@@ -4,6 +4,7 @@
 // hidden the bar disappears and the pages fill the control.
 
 #include <QList>
+#include <functional>
 #include <QWidget>
 
 class QStackedWidget;
@@ -29,6 +30,9 @@ public:
     QString caption(QWidget *page) const;
     void setCaption(QWidget *page, const QString &caption);
     QTabBar *tabBar() const { return tabBar_; }
+    // How the design captions are shown (the form passes its dictionary lookup).
+    void setCaptionTranslation(std::function<QString(const QString &)> translate);
+    void retranslate() { rebuildTabs(); }
 
 signals:
     // The user clicked a tab: from is the page being left; the receiver may
@@ -51,4 +55,5 @@ private:
     QList<bool> tabVisible_;
     QList<QWidget *> tabPages_;   // page of each shown tab
     bool rebuilding_ = false;
+    std::function<QString(const QString &)> translate_;
 };

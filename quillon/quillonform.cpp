@@ -69,6 +69,9 @@ TQuillonForm::TQuillonForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindo
     DN2Text->clear();
     DN3Text->clear();
 
+    PageControl1->setCaptionTranslation([this](const QString &c) { return Dictionary->translate(c); });
+    // The tab bar is rebuilt from the design captions, never translated twice.
+    tl::Translator::exclude(PageControl1->tabBar());
     Translator->follow(this);
     progress_ = new TModemProgressForm(this);
 }
@@ -283,6 +286,7 @@ void TQuillonForm::setLanguage(int language, unsigned locale)
     Dictionary->setLocale(locale);
     Dictionary->selectLanguage(language);
     Dictionary->activate();
+    PageControl1->retranslate();
     relayoutForLanguage();
 }
 

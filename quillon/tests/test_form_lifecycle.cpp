@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 
 #include "registry.h"
@@ -200,4 +201,21 @@ TEST_F(Lifecycle, DestroyAndInitializeAgainCreatesNewForm)
     initialize();
     EXPECT_NE(form(), nullptr);
     EXPECT_NE(*q.progressForm, nullptr);
+}
+
+TEST_F(Lifecycle, GermanTexts)
+{
+    initialize();
+    q.language(0x407, 0x407);
+    EXPECT_EQ(widget<QPushButton>("SaveBtn")->text(), "Speichern");
+    EXPECT_EQ(widget<QComboBox>("Combo_Reset")->itemText(5), "Werksvorlage auswählen");
+    q.show(1, 1, "APPLICATION", "US/Canada");
+    ASSERT_TRUE(waitChainEnd());
+    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+    auto *pc = widget<TPageControl>("PageControl1");
+    EXPECT_EQ(pc->tabBar()->tabText(0), "Daten");
+    EXPECT_EQ(widget<QPushButton>("ConfigureBtn")->text(), "Einfache Konfiguration...");
+    // Back to English: the design texts come back.
+    q.language(0x409, 0x409);
+    EXPECT_EQ(pc->tabBar()->tabText(0), "Data");
 }
