@@ -282,3 +282,33 @@ TEST_F(PortdeckForm, SecondInstanceIsTurnedAway)
     first.release();
     EXPECT_FALSE(anotherPortdeckRunning(nullptr));
 }
+
+TEST_F(PortdeckForm, TapiCandidateThatGoesSilentOnItsLineIsSkipped)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    device(FakeProduct::Modem56k, 3);
+    tapiName("0000", "Varnel Brenmoor ISDN TA", 1);
+    tapiName("0001", "Varnel Tallyline 56K Business Modem", 3);
+    isdn.goSilentAfter(1);   // answers the probe, not the identity request on the line
+    start({"/l", "/t"});
+    detected();
+    EXPECT_EQ(frame->m_nNumDetectedProducts, 1);
+    EXPECT_EQ(button(0)->hint(), "Varnel Tallyline 56K Business Modem");
+    EXPECT_TRUE(logHas("Timer1Timer detectBtn->Enabled = FALSE\n"));
+    EXPECT_TRUE(frame->detectBtn->isEnabled());
+    EXPECT_TRUE(frame->ExitBtn->isEnabled());
+    EXPECT_FALSE(frame->TapiConnection);
+}
+
+TEST_F(PortdeckForm, ExtraModemCodeFromProdIdIsRecognised)
+{
+    QFile file(root.file("prodId.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("56KBusinessModem=00517200\r\n");   // the same code as the first model
+    file.close();
+    device(FakeProduct::Modem56k, 1);
+    start();
+    EXPECT_EQ(frame->productCodes.extraModem, "5172");
+    detected();
+    EXPECT_EQ(frame->ModemCount, 1);   // one record, not two, for one modem
+}
