@@ -312,3 +312,49 @@ TEST_F(PortdeckForm, ExtraModemCodeFromProdIdIsRecognised)
     detected();
     EXPECT_EQ(frame->ModemCount, 1);   // one record, not two, for one modem
 }
+
+TEST_F(PortdeckForm, ClosingTheWindowSaysGoodbyeToTheModem)
+{
+    FakeDevice &modem = device(FakeProduct::Modem56k, 1);
+    start();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("56KModem"); }));
+    frame->close();
+    EXPECT_TRUE(terminated);
+    EXPECT_EQ(modem.count("AT%S=\r"), 1);
+    EXPECT_TRUE(logHas("FormClose()\n"));
+    EXPECT_TRUE(logHas("Terminated in FormClose()\n"));
+}
+
+TEST_F(PortdeckForm, TapiLineThatFailsToOpenIsReported)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    tapiName("0000", "Varnel Brenmoor ISDN TA", 1);
+    start({"/l", "/t"});
+    detected();
+    isdn.vanish();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return !ui.messages().isEmpty(); }));
+    EXPECT_EQ(ui.messages(), QStringList({"Cannot Communicate With Quillon"}));
+    EXPECT_TRUE(logHas("ApdTapiDevice1TapiFail()\n"));
+}
+
+TEST_F(PortdeckForm, ConnectionAnimationPhases)
+{
+    start();
+    frame->animationPhase = 0;
+    frame->Timer_AnimationTimer();   // draws nothing, moves to phase 1
+    EXPECT_EQ(frame->animationPhase, 1);
+    frame->Timer_AnimationTimer();
+    EXPECT_TRUE(frame->Shapes[0]->isVisibleTo(frame->DetectionSheet));
+    EXPECT_FALSE(frame->Shapes[1]->isVisibleTo(frame->DetectionSheet));
+    EXPECT_EQ(frame->Shapes[3]->palette().color(QPalette::Window), QColor(128, 255, 128));
+    frame->Timer_AnimationTimer();
+    EXPECT_TRUE(frame->Shapes[1]->isVisibleTo(frame->DetectionSheet));
+    EXPECT_EQ(frame->Shapes[4]->palette().color(QPalette::Window), QColor(128, 128, 128));
+    frame->Timer_AnimationTimer();
+    frame->Timer_AnimationTimer();
+    EXPECT_EQ(frame->animationPhase, 2);   // 3 wraps to 1, then on to 2
+    detected();
+}
