@@ -1,0 +1,159 @@
+// End to end against the device emulator: a full save whose transcript, as
+// the emulator recorded it, is compared with the expected command sequence,
+// and a second read-back that shows the new values.
+#include "formtest.h"
+
+#include "paths.h"
+#include "quillonform.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabBar>
+#include <QTest>
+
+namespace {
+
+QString emulatorPath() { return tl::programDirectory() + QStringLiteral("/tallysim"); }
+
+// The command lines the emulator received, in order, from its transcript.
+QStringList commandsIn(const QString &logFile)
+{
+    QFile f(logFile);
+    QStringList out;
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (!line.startsWith("> "))
+            continue;
+        QString text = QString::fromLatin1(line.mid(2));
+        text.replace(QLatin1String("\\r"), QLatin1String("\r"));
+        out.append(text);
+    }
+    return out;
+}
+
+} // namespace
+
+class EndToEnd : public QuillonFormTest {
+protected:
+    void SetUp() override
+    {
+        if (!QFile::exists(emulatorPath()))
+            GTEST_SKIP() << "tallysim is not built";
+        ui_ = &ui;
+        setUiServices(&ui);
+        host = std::make_unique<HostWindow>();
+        host->resize(600, 400);
+        host->show();
+        logFile = root.file("tallysim.log");
+        emulator.setProgram(emulatorPath());
+        emulator.setArguments({"--product", "isdnta", "--com", "9", "--switch", "2", "--log", logFile});
+        emulator.start();
+        ASSERT_TRUE(emulator.waitForStarted(5000));
+        ASSERT_TRUE(waitFor([&] { return emulator.canReadLine(); }, 5000));
+        port = new TApdComPort(host.get());
+        port->setComNumber(9);
+        port->open();
+        module = LoadLibrary(QStringLiteral("quillon.dll"));
+        ASSERT_NE(module, nullptr);
+        ASSERT_TRUE(q.resolve(module));
+        QObject::connect(port, &TApdComPort::triggerAvail, host.get(), [this](int count) {
+            q.triggerAvail(port, static_cast<uint16_t>(count));
+            port->flushInBuffer();
+        });
+        initialize();
+    }
+    void TearDown() override
+    {
+        QuillonFormTest::TearDown();
+        if (emulator.state() != QProcess::NotRunning) {
+            emulator.terminate();
+            if (!emulator.waitForFinished(5000))
+                emulator.kill();
+        }
+    }
+    TQuillonForm *quillon() const { return qobject_cast<TQuillonForm *>(form()); }
+    bool readBack()
+    {
+        return waitFor([&] { return quillon()->clockSet && !progressVisible() && !quillon()->chainRunning; }, 20000);
+    }
+    void openTab(const char *caption)
+    {
+        auto *pc = widget<TPageControl>("PageControl1");
+        for (int i = 0; i < pc->tabBar()->count(); ++i)
+            if (pc->tabBar()->tabText(i) == QLatin1String(caption))
+                pc->tabBar()->setCurrentIndex(i);
+    }
+
+    QProcess emulator;
+    QString logFile;
+    UiServices *ui_ = nullptr;
+};
+
+TEST_F(EndToEnd, SaveWritesChangedSettingsAndReadsThemBack)
+{
+    q.show(1, 1, "APPLICATION", "US/Canada External");
+    ASSERT_TRUE(readBack());
+    ASSERT_TRUE(ui.messages().isEmpty()) << ui.messages().join("|").toStdString();
+    const QStringList readBackLines = {"ati12\r", "ati15\r", "ati16\r", "ati7\r", "ati19\r", "ati4\r"};
+    QStringList first = commandsIn(logFile);
+    ASSERT_GE(first.size(), 8);
+    EXPECT_EQ(first.mid(0, 6), readBackLines);
+    EXPECT_TRUE(first[6].startsWith("AT#T=") && first[7].startsWith("AT#D="));
+
+    // Basic page: X.75 outgoing, port 2 answers DN1.
+    widget<QComboBox>("Outgoing_Combo")->setCurrentIndex(4);
+    widget<QComboBox>("CBox_BasicPort2")->setCurrentIndex(1);
+    ui.messageAnswers = {IDNO};
+    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+    // Voice page: caller ID off on port 1, receive volume 8 on port 2, advanced calls on port 2.
+    openTab("Voice ");
+    ASSERT_EQ(activePage()->objectName(), "VoiceSheet");
+    widget<QCheckBox>("CkBox_ADP1_CallerID")->click();
+    widget<QSlider>("TrackBar_ADP2_RecieveVol")->setValue(8);
+    widget<QCheckBox>("AdvCall2_CkBox")->click();
+    QTest::mouseClick(widget<QPushButton>("SaveBtn"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return ui.messages().size() >= 2; }, 20000));
+    EXPECT_EQ(ui.messages(), QStringList({"Do you want to save changes?", "Modem Configured Successfully!"}));
+    ASSERT_TRUE(waitFor([&] { return !progressVisible(); }));
+
+    const QStringList all = commandsIn(logFile);
+    const QStringList save = all.mid(first.size());
+    EXPECT_EQ(save, QStringList({"AT*VO=6S67.1=0#R2=1\r", "AT#I1=0#VR2=8#S2=1\r", "at&w\r"}) + readBackLines)
+        << save.join("|").toStdString();
+
+    // The second read-back shows the new values on the voice page.
+    EXPECT_FALSE(widget<QCheckBox>("CkBox_ADP1_CallerID")->isChecked());
+    EXPECT_EQ(widget<QSlider>("TrackBar_ADP2_RecieveVol")->value(), 8);
+    EXPECT_TRUE(widget<QCheckBox>("AdvCall2_CkBox")->isChecked());
+    EXPECT_TRUE(widget<QPushButton>("AdvVoice2Btn")->isEnabled());
+    // And a fresh show reads the basic values the TA now holds.
+    q.show(0, 1, "APPLICATION", "US/Canada External");
+    q.show(1, 1, "APPLICATION", "US/Canada External");
+    ASSERT_TRUE(waitFor([&] { return commandsIn(logFile).size() >= all.size() + 6 && !progressVisible(); }, 20000));
+    EXPECT_EQ(widget<QComboBox>("Outgoing_Combo")->currentIndex(), 4);
+    EXPECT_EQ(widget<QComboBox>("CBox_BasicPort2")->currentIndex(), 1);
+}
+
+TEST_F(EndToEnd, EuroIsdnLineReadsForwardingAndScreening)
+{
+    emulator.terminate();
+    emulator.waitForFinished(5000);
+    emulator.setArguments({"--product", "isdnta", "--com", "9", "--switch", "0", "--log", logFile});
+    emulator.start();
+    ASSERT_TRUE(waitFor([&] { return emulator.canReadLine(); }, 5000));
+    port->close();
+    port->open();
+    q.show(1, 1, "APPLICATION", "Germany Internal");
+    ASSERT_TRUE(readBack());
+    const QStringList lines = commandsIn(logFile);
+    EXPECT_EQ(lines.mid(0, 7), QStringList({"ati12\r", "ati15\r", "ati16\r", "ati7\r", "ati20\r", "ati19\r", "ati4\r"}));
+    EXPECT_EQ(q.europeanStatus(), 1);
+    EXPECT_TRUE(quillon()->screenRead.rejectListed[0]);
+    EXPECT_EQ(quillon()->forwardRead.msn[2][0].number, "");
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
