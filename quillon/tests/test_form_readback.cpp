@@ -5,6 +5,8 @@
 #include "clock.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QTabBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -184,4 +186,46 @@ TEST_F(Readback, ErrorScanRestartsWithEveryBatch)
     EXPECT_EQ(timer->interval(), 5000);
     ta.send("xxERROR\r\n");
     ASSERT_TRUE(waitFor([&] { return timer->interval() == 500 || ta.received.size() > 1; }, 2000));
+}
+
+TEST_F(Readback, CountryPageAsksForTheListOnce)
+{
+    ta.replies["at~c?"] = "\r\n00:US/Canada\r\n01:Germany\r\n02:United Kingdom\r\n\r\nOK\r\n";
+    initialize();
+    ASSERT_TRUE(showApplication());
+    ASSERT_TRUE(waitReceived(8));
+    pumpEvents(50);
+    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+    auto *pc = widget<TPageControl>("PageControl1");
+    ASSERT_TRUE(pc->isTabVisible(widget<QWidget>("CountrySheet")));
+    for (int i = 0; i < pc->tabBar()->count(); ++i)
+        if (pc->tabBar()->tabText(i) == "Location")
+            pc->tabBar()->setCurrentIndex(i);
+    ASSERT_EQ(activePage()->objectName(), "CountrySheet");
+    EXPECT_FALSE(widget<QPushButton>("SaveBtn")->isEnabled());
+    auto *combo = widget<QComboBox>("Combo_Country");
+    ASSERT_TRUE(waitFor([&] { return combo->count() == 3; }));
+    EXPECT_EQ(combo->itemText(2), "02:United Kingdom");
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_EQ(widget<QLabel>("LabelCountry")->text(), "US/Canada");
+    EXPECT_EQ(q.helpId(), 330);
+    EXPECT_EQ(ta.received.count("at~c?\r"), 1);
+}
+
+TEST_F(Readback, InternetSetupNotifiesHost)
+{
+    initialize();
+    ASSERT_TRUE(showApplication());
+    ASSERT_TRUE(waitReceived(8));
+    pumpEvents(50);
+    ta.received.clear();
+    auto *save = widget<QPushButton>("SaveBtn");
+    save->setText("OK");   // the caption the wizard's end gives it
+    QTest::mouseClick(save, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !ui.messages().isEmpty(); }));
+    EXPECT_EQ(ta.received.value(0), "AT&F4&w\r");
+    EXPECT_EQ(ta.received.value(1), "ati12\r");
+    EXPECT_EQ(ui.messages(), QStringList{"ISDN TA Configured Successfully for the Internet Access!."});
+    EXPECT_EQ(q.getOverride(), 120);
+    EXPECT_TRUE(waitFor([&] { return host->messages.contains(kNotifyMessage); }, 2000));
 }
