@@ -241,7 +241,7 @@ public:
     void paintDetect(bool available);
     void startToolButton(PanelButton *button, const QString &name, bool setsHelp, bool hidesDialUp,
                          bool disablesPackets);
-    void showDeviceListScreen();
+    void showDeviceListScreen(bool fromBack);
     bool isToolShownFor(const QString &product, PanelButton *button) const;
 
     // ---- library binding seam ----

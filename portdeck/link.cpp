@@ -43,7 +43,7 @@ void TcontainerFrame::failureStatusText()
         Timer_Animation->setEnabled(false);
         hideTool();
         control = QStringLiteral("None");
-        showDeviceListScreen();
+        showDeviceListScreen(false);
     }
 }
 

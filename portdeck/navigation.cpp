@@ -145,7 +145,7 @@ void TcontainerFrame::backbtnClick()
         EnableTools();
     } else {
         modemSelected = QStringLiteral("None");
-        showDeviceListScreen();
+        showDeviceListScreen(true);
         closeLink();
         // Nothing may be pending for the screen just left.
         Timer1->setEnabled(false);
@@ -155,10 +155,11 @@ void TcontainerFrame::backbtnClick()
     backbtn->setEnabled(true);
 }
 
-void TcontainerFrame::showDeviceListScreen()
+void TcontainerFrame::showDeviceListScreen(bool fromBack)
 {
     PageControl1->setCurrentWidget(DefaultSheet);
-    log("backbtnClick show DefaultSheet\n");
+    if (fromBack)
+        log("backbtnClick show DefaultSheet\n");
     helpContext = 10;
     helpFile = QStringLiteral("nodevice.hlp");
     Info_TabSet->hide();
@@ -184,7 +185,8 @@ void TcontainerFrame::showDeviceListScreen()
         UpdateModemButtonDisplay();
     else
         UpdateModemButtonDisplay_NonTAPI();
-    log("backbtnClick UpdateModemButtonDisplay(%d)\n", int(b_selectDeviceMode));
+    if (fromBack)
+        log("backbtnClick UpdateModemButtonDisplay(%d)\n", int(b_selectDeviceMode));
     disableAnswerPackets();
     Timer_Animation->setEnabled(false);
     paintDetect(true);
