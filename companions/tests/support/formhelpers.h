@@ -38,3 +38,7 @@ bool eventually(F cond, int ms = 5000)
 {
     return QTest::qWaitFor(cond, ms);
 }
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '[' << l.join(QStringLiteral("|")).toStdString() << ']'; }

@@ -57,6 +57,8 @@ HostHarness::HostHarness(int comNumber)
             lastComportCmd(buffer);
         lastCommandsSeen << QString::fromLatin1(buffer);
         if (handle == usbResetTrigger && !QByteArray(buffer).contains("at~x!")) {
+            if (beforePowerCycle)
+                beforePowerCycle();
             waitThroughPowerCycle();
             return;
         }

@@ -85,6 +85,9 @@ public:
     // of 18 ticks, then 54 ticks), reopens it. False when it did not reopen.
     bool waitThroughPowerCycle();
 
+    // Called when the device has announced a reset, before the wait.
+    std::function<void()> beforePowerCycle;
+
     int usbResetTrigger = 0;
     int usbResets = 0;            // resets handled here
     int reopenFailures = 0;
