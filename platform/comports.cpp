@@ -26,18 +26,30 @@ int comNumberFromText(const QString &text)
 
 } // namespace
 
-QMap<int, QString> comPortMap()
+namespace {
+
+// The ports the registry names, with their numbers, and the device paths named.
+QMap<int, QString> registryPorts(QSet<QString> *named)
 {
     QMap<int, QString> map;
-    QSet<QString> named;
     for (const QString &device : reg::valueNames(RegRoot::LocalMachine, kSerialCommKey)) {
         const auto value = reg::readString(RegRoot::LocalMachine, kSerialCommKey, device);
         const int n = value ? comNumberFromText(*value) : 0;
         if (n <= 0 || map.contains(n))
             continue;
         map.insert(n, device);
-        named.insert(device);
+        if (named)
+            named->insert(device);
     }
+    return map;
+}
+
+} // namespace
+
+QMap<int, QString> comPortMap()
+{
+    QSet<QString> named;
+    QMap<int, QString> map = registryPorts(&named);
 
     QStringList others;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
@@ -59,6 +71,11 @@ QString comPortDevice(int comNumber)
 {
     if (comNumber <= 0)
         return QString();
+    // A number the registry names needs no look at the system's ports, which
+    // is the slow part (tens of milliseconds); polling loops ask this often.
+    const QMap<int, QString> named = registryPorts(nullptr);
+    if (named.contains(comNumber))
+        return named.value(comNumber);
     return comPortMap().value(comNumber);
 }
 
