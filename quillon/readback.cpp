@@ -221,6 +221,8 @@ void TQuillonForm::Ati7DataPacketStringPacket(const QString &data)
     else if (!idsl && Switch_Combo->count() == 7)
         Switch_Combo->removeItem(6);
     switchType = toNumber(keywordValue(replies, frag(F_SwitchType), QStringLiteral("ati12")));
+    // The leased-line group depends on what the profile just told.
+    applySwitchType(switchType);
     if (switchType != 0) {
         CallForwardBtn->hide();
         Basic_CallFBtn->hide();

@@ -3,7 +3,9 @@
 #include "formtest.h"
 
 #include "clock.h"
+#include "quillonform.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QTabBar>
@@ -50,6 +52,7 @@ TEST_F(Readback, DomesticChainSkipsCallForwardingAndSetsClockOnce)
     EXPECT_TRUE(widget<QRadioButton>("RadioBtn_64K")->isChecked());
 
     // A second chain on the same form does not set the clock again.
+    ASSERT_TRUE(waitFor([&] { return qobject_cast<TQuillonForm *>(form())->clockSet; }));
     const int before = int(ta.received.size());
     q.show(0, 1, "APPLICATION", "US/Canada");
     q.show(1, 1, "APPLICATION", "US/Canada");
@@ -228,4 +231,50 @@ TEST_F(Readback, InternetSetupNotifiesHost)
     EXPECT_EQ(ui.messages(), QStringList{"ISDN TA Configured Successfully for the Internet Access!."});
     EXPECT_EQ(q.getOverride(), 120);
     EXPECT_TRUE(waitFor([&] { return host->messages.contains(kNotifyMessage); }, 2000));
+}
+
+TEST_F(Readback, NationalIsdn1VoiceLayoutShowsVoiceMail)
+{
+    initialize();
+    ASSERT_TRUE(showApplication());
+    QWidget *voice = widget<QWidget>("VoiceSheet");
+    auto *mail = widget<QCheckBox>("CkBox_VoiceMail");
+    EXPECT_TRUE(mail->isVisibleTo(voice));
+    EXPECT_EQ(mail->y(), 232);
+    EXPECT_EQ(widget<QWidget>("GBox_Port1")->height(), 170);
+    EXPECT_EQ(widget<QWidget>("Combo_Voice_DVO")->y(), 195);
+    EXPECT_EQ(widget<QWidget>("AdvVoice1Btn")->y(), 135);
+}
+
+TEST_F(Readback, OtherSwitchTypesHideVoiceMail)
+{
+    ta.loadStandardReplies(3);
+    initialize();
+    ASSERT_TRUE(showApplication());
+    QWidget *voice = widget<QWidget>("VoiceSheet");
+    EXPECT_FALSE(widget<QWidget>("CkBox_VoiceMail")->isVisibleTo(voice));
+    EXPECT_EQ(widget<QWidget>("GBox_Port1")->height(), 201);
+    EXPECT_EQ(widget<QWidget>("SText_DynVO")->y(), 224);
+    EXPECT_EQ(widget<QWidget>("AdvVoice1Btn")->y(), 160);
+}
+
+TEST_F(Readback, LeasedLineBandwidthButtons)
+{
+    ta.loadStandardReplies(7);
+    initialize("Leased Line");
+    ASSERT_TRUE(showApplication());
+    EXPECT_TRUE(widget<QRadioButton>("RadioBtn_128K_2BC")->isChecked());
+    // Product ID 00524001: leased-line capable, so the 144K choice is offered.
+    EXPECT_EQ(widget<QWidget>("GroupBox22")->height(), 120);
+    EXPECT_TRUE(widget<QWidget>("RadioBtn_144K_2BC_D")->isVisibleTo(widget<QWidget>("GroupBox22")));
+    EXPECT_EQ(widget<QComboBox>("Switch_Combo")->count(), 7);
+    EXPECT_EQ(widget<QComboBox>("Switch_Combo")->currentIndex(), 6);
+
+    ta.replies["ati7"] = "\r\nHardware Profile\r\nProduct type  US/Canada External\r\nProduct ID    00524000\r\n\r\nOK\r\n";
+    q.show(0, 1, "APPLICATION", "US/Canada");
+    q.show(1, 1, "APPLICATION", "US/Canada");
+    ASSERT_TRUE(waitFor([&] { return ta.received.count("ati4\r") == 2 && !progressVisible(); }));
+    EXPECT_EQ(widget<QWidget>("GroupBox22")->height(), 73);
+    EXPECT_FALSE(widget<QWidget>("RadioBtn_144K_2BC_D")->isVisibleTo(widget<QWidget>("GroupBox22")));
+    EXPECT_EQ(widget<QComboBox>("Switch_Combo")->count(), 6);
 }

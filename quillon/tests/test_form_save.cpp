@@ -270,3 +270,25 @@ TEST_F(Save, InputRulesOfNumberEdits)
     QTest::keyClick(number, Qt::Key_Backspace);
     EXPECT_EQ(number->text().size(), 19);
 }
+
+TEST_F(Save, LeavingChangedDataPageAsks)
+{
+    click("ConfigureBtn");
+    ASSERT_EQ(activePage()->objectName(), "DataSheet");
+    widget<QComboBox>("Combo_DataOutgoing")->setCurrentIndex(2);
+    ui.messageAnswers = {IDYES};
+    click("ConfigureBtn");
+    EXPECT_EQ(ui.messages().value(0), "Do you want to save changes?");
+    EXPECT_EQ(activePage()->objectName(), "BasicSheet");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.value(0), "AT*VO=6\r");
+    EXPECT_EQ(ta.received.value(1), "at&w\r");
+}
+
+TEST_F(Save, UnchangedPagesAskNothing)
+{
+    click("ConfigureBtn");
+    click("ConfigureBtn");
+    EXPECT_TRUE(ui.messages().isEmpty());
+    EXPECT_TRUE(ta.received.isEmpty());
+}
