@@ -214,6 +214,9 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
         wizardCommandSent = false;
         stopTimers();
         disarmAll();
+        // A read-back cut short by the host must not leave its progress window behind.
+        chainRunning = false;
+        progress_->hideProgress(this);
         hide();
         return;
     }

@@ -278,3 +278,44 @@ TEST_F(Readback, LeasedLineBandwidthButtons)
     EXPECT_FALSE(widget<QWidget>("RadioBtn_144K_2BC_D")->isVisibleTo(widget<QWidget>("GroupBox22")));
     EXPECT_EQ(widget<QComboBox>("Switch_Combo")->count(), 6);
 }
+
+TEST_F(Readback, CallForwardingPageRefreshesNetworkStatusWithOneQuery)
+{
+    ta.loadStandardReplies(0);
+    initialize("European");
+    q.show(1, 1, "APPLICATION", "Germany");
+    ASSERT_TRUE(waitChainEnd());
+    ASSERT_TRUE(waitFor([&] { return qobject_cast<TQuillonForm *>(form())->clockSet; }));
+    ta.received.clear();
+    auto *button = widget<QPushButton>("Basic_CallFBtn");
+    ASSERT_TRUE(button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(activePage()->objectName(), "CallFSheet");
+    EXPECT_EQ(q.helpId(), 220);
+    pumpEvents(50);
+    EXPECT_TRUE(ta.received.isEmpty());   // parsed from the stored reply
+    auto *f = qobject_cast<TQuillonForm *>(form());
+    EXPECT_EQ(f->forwardRead.msn[0][0].number, "5552000");
+    EXPECT_TRUE(f->forwardRead.msn[0][0].userEnabled);
+    // Back to the basic page and in again: one fresh ati20, nothing after it.
+    QTest::mouseClick(widget<QPushButton>("CallF_BackBtn"), Qt::LeftButton);
+    EXPECT_EQ(activePage()->objectName(), "BasicSheet");
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(waitReceived(1));
+    pumpEvents(200);
+    EXPECT_EQ(ta.received, QStringList{"ati20\r"});
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(Readback, HidingDuringReadBackTakesProgressAway)
+{
+    ta.silent = true;
+    initialize();
+    q.show(1, 1, "APPLICATION", "US/Canada");
+    ASSERT_TRUE(progressVisible());
+    q.show(0, 1, "APPLICATION", "US/Canada");
+    EXPECT_FALSE(progressVisible());
+    EXPECT_TRUE(form()->isEnabled());
+    pumpEvents(300);
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
