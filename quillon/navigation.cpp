@@ -133,6 +133,8 @@ void TQuillonForm::enterPage(QWidget *page)
 
 void TQuillonForm::fillActivePage()
 {
+    // The number-bearing items first, so that every value read has its item.
+    applyNumberLabels();
     QWidget *page = PageControl1->activePage();
     if (page == BasicSheet)
         fillBasic();
@@ -142,7 +144,6 @@ void TQuillonForm::fillActivePage()
         fillVoice();
     else if (page == AdvVoiceSheet)
         fillAdvVoice();
-    applyNumberLabels();
 }
 
 void TQuillonForm::showAdvancedSet(QWidget *page)

@@ -319,3 +319,20 @@ TEST_F(Readback, HidingDuringReadBackTakesProgressAway)
     pumpEvents(300);
     EXPECT_TRUE(ui.messages().isEmpty());
 }
+
+TEST_F(Readback, EuroIsdnNumberItems)
+{
+    ta.loadStandardReplies(0);
+    ta.replies["ati15"].replace("*R =4", "*R =5");
+    initialize("European");
+    q.show(1, 1, "APPLICATION", "Germany");
+    ASSERT_TRUE(waitChainEnd());
+    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+    auto *dn = widget<QComboBox>("Combo_DataDN");
+    EXPECT_EQ(dn->count(), 9);
+    EXPECT_EQ(dn->itemText(1), "Answer MSN1 - 5551001");
+    EXPECT_EQ(dn->currentIndex(), 5);
+    EXPECT_EQ(dn->currentText(), "Answer MSN1 or MSN3");
+    EXPECT_EQ(widget<QComboBox>("Combo_ADP1_DN")->itemText(3), "5551003 (MSN3)");
+    EXPECT_EQ(widget<QComboBox>("CBox_BasicPort2")->itemText(2), "5551002 (MSN2)");
+}
