@@ -70,6 +70,14 @@ void TQuillonForm::wireButtons()
     });
 }
 
+// A caption set before the language was switched may still be the old
+// language's translation or the source text.
+bool TQuillonForm::captionIs(const QPushButton *button, const char *source) const
+{
+    const QString text = button->text();
+    return text == tx(source) || text == QString::fromUtf8(source);
+}
+
 bool TQuillonForm::askSaveChanges()
 {
     const int answer = ui().messageBox(this, tx("Do you want to save changes?"), QStringLiteral("Quillon"),
@@ -165,7 +173,7 @@ void TQuillonForm::showAdvancedSet(QWidget *page)
 
 void TQuillonForm::ConfigureBtnClick()
 {
-    if (ConfigureBtn->text() == tx("Advanced Configuration..."))
+    if (captionIs(ConfigureBtn, "Advanced Configuration..."))
         showAdvancedSet(DataSheet);
     else
         enterBasicPage();
@@ -228,18 +236,17 @@ void TQuillonForm::showProfilePage()
 
 void TQuillonForm::SaveBtnClick()
 {
-    const QString caption = SaveBtn->text();
     QWidget *page = PageControl1->activePage();
-    if (caption == tx("Save")) {
+    if (captionIs(SaveBtn, "Save")) {
         save();
-    } else if (caption == tx("OK")) {
+    } else if (captionIs(SaveBtn, "OK")) {
         if (page == ProfileSheet)
             applyProfile();
         else if (page == CongratsSheet)
             notifyHost();
         else
             internetSetup_();
-    } else if (caption == tx("&Next >")) {
+    } else if (captionIs(SaveBtn, "&Next >")) {
         if (page == ProfileSheet)
             applyProfile();
         else if (page == MSNSheet)
@@ -250,11 +257,10 @@ void TQuillonForm::SaveBtnClick()
 
 void TQuillonForm::Btn_CancelCongratsClick()
 {
-    const QString caption = Btn_CancelCongrats->text();
-    if (caption == tx("Cancel")) {
+    if (captionIs(Btn_CancelCongrats, "Cancel")) {
         helpOverride = 120;
         notifyHost();
-    } else if (caption == tx("OK") || caption == tx("Finish")) {
+    } else if (captionIs(Btn_CancelCongrats, "OK") || captionIs(Btn_CancelCongrats, "Finish")) {
         notifyHost();
     }
 }

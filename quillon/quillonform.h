@@ -203,6 +203,7 @@ public:
     void showSubPage(QWidget *page);
     void enterPage(QWidget *page);
     bool askSaveChanges();
+    bool captionIs(const QPushButton *button, const char *source) const;
     void applyNumberLabels();
     void fillActivePage();
     void showCongratulations(bool european);
