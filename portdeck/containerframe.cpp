@@ -114,7 +114,11 @@ TcontainerFrame::TcontainerFrame(const QStringList &args, LanguageDictionary *di
     translator->follow(this);
 }
 
-TcontainerFrame::~TcontainerFrame() = default;
+TcontainerFrame::~TcontainerFrame()
+{
+    // A window closed without Exit still takes its library forms with it.
+    UnloadLibraries();
+}
 
 QString TcontainerFrame::tr_(const char *source) const
 {
@@ -147,7 +151,6 @@ void TcontainerFrame::buildComponents()
     ApdTapiDevice1->setEnableVoice(false);
     ApdProtocol1 = new TApdProtocol(this);
     ApdProtocol1->setObjectName(QStringLiteral("ApdProtocol1"));
-    ApdProtocol1->setComPort(ApdComPort1);
 
     auto packet = [this](const char *name, const char *start, bool include = true) {
         auto *p = new TApdDataPacket(this);
@@ -213,6 +216,8 @@ void TcontainerFrame::connectHandlers()
     connect(terminalbtn, &PanelButton::clicked, this, &TcontainerFrame::terminalbtnClick);
     connect(SpidBtn, &PanelButton::clicked, this, &TcontainerFrame::SpidBtnClick);
     connect(protomonitorbtn, &PanelButton::clicked, this, &TcontainerFrame::protmonitorbtnClick);
+    connect(flashdiskbtn, &PanelButton::clicked, this, &TcontainerFrame::flashdiskbtnClick);
+    setUpFileTransfer();
     connect(AboutPortdeck1, &QAction::triggered, this, &TcontainerFrame::AboutPortdeck1Click);
 }
 

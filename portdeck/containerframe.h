@@ -3,7 +3,8 @@
 // object; its handlers carry the names of the component and the event. The
 // implementation is split by concern: containerframe.cpp (construction and
 // state), mainwindow_layout.cpp, navigation.cpp, link.cpp, identification.cpp,
-// detection_direct.cpp, detection_tapi.cpp, productscreens.cpp, libraries.cpp.
+// detection_direct.cpp, detection_tapi.cpp, productscreens.cpp, libraries.cpp,
+// showdll.cpp, flash.cpp.
 
 #include "commandline.h"
 #include "debuglog.h"
@@ -39,9 +40,9 @@ class QScrollArea;
 class QTabBar;
 class QMenu;
 
-// Window messages of Portdeck's own.
-constexpr quint32 WM_FORM_FINISHED = 0x8190;     // a product library's tool finished
-constexpr quint32 WM_REFRESH_COMPORT = 0x8191;   // USB power-cycle request
+// Window messages of Portdeck's own, posted by the product libraries.
+constexpr quint32 WM_FORM_FINISHED = productlibs::kFormFinishedMessage;       // 33168, a tool finished
+constexpr quint32 WM_REFRESH_COMPORT = productlibs::kRefreshComPortMessage;   // 33169, USB power-cycle request
 
 // One product found by the direct-mode scan.
 struct DeviceRecord {
@@ -226,6 +227,7 @@ public:
     void EnterToolMode();
     void EnableTools();
     bool UpdateInProgress();
+    void resetQuillonHelpOverride();
     void detectBtnClick();
     void backbtnClick();
     void TerminateBtnClick();
@@ -244,10 +246,27 @@ public:
     void showDeviceListScreen(bool fromBack);
     bool isToolShownFor(const QString &product, PanelButton *button) const;
 
-    // ---- library binding seam ----
+    // ---- library binding ----
     void LoadLibraries();
     void ShowDLL(int show);
     void UnloadLibraries();
+    void countryQuery();
+    QString quillonSerialNumber() const;
+    int libraryLanguage() const;
+    int libraryLocale() const;
+    // The user picked another language: Portdeck's texts and the libraries' follow.
+    void ChangeLanguage(int languageId);
+    // 0 not European, 1 European, anything else undecided.
+    int EuropeanSwitchStatus();
+    template <class Library> void loadLibrary(Library &library);
+    template <class Library> bool unloadLibrary(Library &library, void (*destroy)());
+
+    // ---- flash from disk ----
+    void setUpFileTransfer();
+    void flashdiskbtnClick();
+    void ApdProtocol1ProtocolStatus(int options);
+    void ApdProtocol1ProtocolError(int errorCode);
+    void ApdProtocol1ProtocolFinish(int errorCode);
     bool IniToRegistryInfo(const QString &iniName, const QString &version);
     void hideTool();
     void showTool(const QString &name);

@@ -22,6 +22,7 @@ public:
     virtual QString translate(const QString &source) const = 0;
     virtual QList<LanguageChoice> languages() const = 0;
     virtual int currentLanguage() const = 0;   // identifier of the language in force
+    virtual int currentLocale() const { return currentLanguage(); }
 };
 
 // Language identifier of the user's locale (en_US 0x409, en_GB 0x809, de_DE 0x407 ...).

@@ -1,8 +1,26 @@
-// The seam to the product libraries. Loading the libraries, ShowDLL, the
-// unloading and the registration with the update service belong to the library
-// binding; until it is built here, these calls find no library and do nothing.
+// Loading and unloading the product libraries, the language they are told,
+// and the two messages by which they call back.
 
 #include "containerframe.h"
+#include "language.h"
+
+#include <type_traits>
+
+namespace {
+
+QString &libraryDirectory()
+{
+    static QString directory;
+    return directory;
+}
+
+const char *const kMissingLibrary =
+    "The following file is missing or corrupted: %s.\n\nPlease re-install the software for your product.";
+
+} // namespace
+
+void setProductLibraryDirectory(const QString &directory) { libraryDirectory() = directory; }
+QString productLibraryDirectory() { return libraryDirectory(); }
 
 bool ProductLibraries::configLoadedFor(const QString &modemSelected) const
 {
@@ -11,20 +29,109 @@ bool ProductLibraries::configLoadedFor(const QString &modemSelected) const
     if (modemSelected == QLatin1String("ISDNTA"))
         return quillon.module != nullptr;
     if (modemSelected == QLatin1String("IDSL"))
-        return idsl != nullptr;
+        return idsl.module != nullptr;
     return false;
+}
+
+template <class Library> void TcontainerFrame::loadLibrary(Library &library)
+{
+    if (library.module)
+        return;
+    const QString directory = productLibraryDirectory();
+    const QString name = QString::fromLatin1(Library::loadName);
+    HMODULE module = LoadLibrary(directory.isEmpty() ? name : directory + QLatin1Char('/') + name);
+    bool complete = module != nullptr;
+    if (module) {
+        library.exports([&](const char *exportName, auto &entry) {
+            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(GetProcAddress(module, exportName));
+            if (!entry) {
+                complete = false;
+                log("missing export %s\n", QString::fromLatin1(exportName));
+            }
+        });
+    }
+    if (complete) {
+        library.module = module;
+        return;
+    }
+    // A library without all its exports is as good as absent: nothing of it is called.
+    library.exports([](const char *, auto &entry) { entry = nullptr; });
+    if (module)
+        FreeLibrary(module);
+    QString text = tr_(kMissingLibrary);
+    text.replace(text.indexOf(QLatin1String("%s")), 2, QString::fromLatin1(Library::messageName));
+    messageBox(text);
 }
 
 void TcontainerFrame::LoadLibraries()
 {
+    loadLibrary(libs.config);
+    loadLibrary(libs.quillon);
+    loadLibrary(libs.terminal);
+    loadLibrary(libs.updater);
+    loadLibrary(libs.decoder);
+    loadLibrary(libs.idsl);
 }
 
-void TcontainerFrame::ShowDLL(int /*show*/)
+template <class Library> bool TcontainerFrame::unloadLibrary(Library &library, void (*destroy)())
 {
+    if (!library.module)
+        return true;
+    if (destroy)
+        destroy();
+    const bool freed = FreeLibrary(library.module);
+    library.module = nullptr;
+    library.exports([](const char *, auto &entry) { entry = nullptr; });
+    return freed;
 }
 
 void TcontainerFrame::UnloadLibraries()
 {
+    // The system gives no error code for a failed release here; 0 stands in for it.
+    if (!unloadLibrary(libs.config, libs.config.DestroyDll))
+        log("failed: %d FreeLibrary (configDllInstance)\n", 0);
+    if (!unloadLibrary(libs.quillon, libs.quillon.DestroyQuillonDll))
+        log("failed: FreeLibrary (QuillonDllInstance)\n");
+    if (!unloadLibrary(libs.terminal, libs.terminal.DestroyDll))
+        log("failed: FreeLibrary (terminalInstance)\n");
+    if (!unloadLibrary(libs.updater, libs.updater.DestroyDll))
+        log("failed: FreeLibrary (FlashFromDiskInstance)\n");
+    if (!unloadLibrary(libs.decoder, libs.decoder.DestroyDecoderDll))
+        log("failed: FreeLibrary (DecoderDllInstance)\n");
+    if (!unloadLibrary(libs.idsl, libs.idsl.DestroyIDSLFormDll))
+        log("failed: %d FreeLibrary (IDSL_DllInstance)\n", 0);
+    control = QStringLiteral("None");
+}
+
+int TcontainerFrame::libraryLanguage() const
+{
+    return dictionary ? dictionary->currentLanguage() : 0x409;
+}
+
+int TcontainerFrame::libraryLocale() const
+{
+    return dictionary ? dictionary->currentLocale() : 0x409;
+}
+
+void TcontainerFrame::ChangeLanguage(int languageId)
+{
+    if (dictionary) {
+        dictionary->selectLanguage(languageId);
+        dictionary->activate();
+    }
+    const int language = libraryLanguage();
+    const int locale = libraryLocale();
+    // The IDSL library keeps the language it was shown with.
+    if (libs.config.module)
+        libs.config.SetConfigLanguage(language, locale);
+    if (libs.quillon.module)
+        libs.quillon.SetQuillonLanguage(language, locale);
+    if (libs.decoder.module)
+        libs.decoder.SetPPPLanguage(language, locale);
+    if (libs.terminal.module)
+        libs.terminal.SetTermLanguage(language, locale);
+    if (libs.updater.module)
+        libs.updater.SetFlashLanguage(language, locale);
 }
 
 bool TcontainerFrame::IniToRegistryInfo(const QString & /*iniName*/, const QString & /*version*/)
@@ -40,4 +147,13 @@ void TcontainerFrame::WMFormFinished(qintptr lParam)
         RefreshProductInfoAndWait();
     }
     EnableTools();
+}
+
+int TcontainerFrame::EuropeanSwitchStatus()
+{
+    if (bQuillonInitialized && libs.quillon.module)
+        return libs.quillon.EuropeanSwitchStatus();
+    if (switchSettingsText.isEmpty())
+        return 255;   // undecided
+    return switchSettingsText.contains(QLatin1String("*W =0")) ? 1 : 0;
 }

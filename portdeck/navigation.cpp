@@ -67,7 +67,7 @@ void TcontainerFrame::EnableTools()
     } tools[] = {
         {appwizBtn, "Appwizard", configLoaded},
         {SpidBtn, "SpidWizard", configLoaded},
-        {terminalbtn, "Terminal", libs.terminal != nullptr},
+        {terminalbtn, "Terminal", libs.terminal.module != nullptr},
         {flashdiskbtn, "FlashFromDisk", libs.updater.module != nullptr},
         {protomonitorbtn, "Decoder",
          modemSelected == QLatin1String("ISDNTA") || modemSelected == QLatin1String("IDSL")},
@@ -86,9 +86,15 @@ void TcontainerFrame::EnableTools()
     TerminateBtn->paintAvailable(true);
 }
 
+void TcontainerFrame::resetQuillonHelpOverride()
+{
+    if (bQuillonInitialized && libs.quillon.module)
+        libs.quillon.SetQuillonHelpIdOverride(0);
+}
+
 bool TcontainerFrame::UpdateInProgress()
 {
-    if (libs.updater.module && libs.updater.UpdateIsInProgress && libs.updater.UpdateIsInProgress()) {
+    if (libs.updater.module && libs.updater.UpdateIsInProgress()) {
         messageBox(tr_("There is currently a product update in progress. Please wait for the update to complete."));
         return true;
     }
@@ -271,19 +277,19 @@ void TcontainerFrame::helpBtnClick()
 
     const bool is56k = modemSelected == QLatin1String("56KModem");
     int overrideId = 0;
-    if (bQuillonShown && libs.quillon.GetQuillonHelpIdOverride)
+    if (bQuillonShown && libs.quillon.module)
         overrideId = libs.quillon.GetQuillonHelpIdOverride();
     if (overrideId >= 1) {
         helpContext = overrideId;
     } else if (control == QLatin1String("Terminal") || control == QLatin1String("FlashFromDisk")) {
         helpContext = is56k ? 44 : 130;
     } else if (is56k && control == QLatin1String("Appwizard")) {
-        const int id = libs.config.GetConfigHelpID ? libs.config.GetConfigHelpID() : 0;
+        const int id = libs.config.module ? libs.config.GetConfigHelpID() : 0;
         helpContext = id ? id : 44;
     } else if (modemSelected == QLatin1String("ISDNTA")) {
         if (control == QLatin1String("Appwizard") || control == QLatin1String("Appwizard_Congrats")
             || control == QLatin1String("SpidWizard")) {
-            const int id = libs.quillon.GetISDNTAHelpID ? libs.quillon.GetISDNTAHelpID() : 0;
+            const int id = libs.quillon.module ? libs.quillon.GetISDNTAHelpID() : 0;
             helpContext = id ? id : 130;
         } else if (control == QLatin1String("Decoder")) {
             helpContext = 161;
@@ -321,8 +327,7 @@ void TcontainerFrame::startToolButton(PanelButton *button, const QString &name, 
 
 void TcontainerFrame::appwizBtnClick()
 {
-    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
-        libs.quillon.SetQuillonHelpIdOverride(0);
+    resetQuillonHelpOverride();
     if (UpdateInProgress())
         return;
     m_bCorvaneFirstTimeInstall = false;
@@ -337,8 +342,7 @@ void TcontainerFrame::appwizBtnClick()
 
 void TcontainerFrame::terminalbtnClick()
 {
-    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
-        libs.quillon.SetQuillonHelpIdOverride(0);
+    resetQuillonHelpOverride();
     if (UpdateInProgress())
         return;
     startToolButton(terminalbtn, QStringLiteral("Terminal"), true, true, false);
@@ -349,16 +353,11 @@ void TcontainerFrame::terminalbtnClick()
 
 void TcontainerFrame::SpidBtnClick()
 {
-    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
-        libs.quillon.SetQuillonHelpIdOverride(0);
+    resetQuillonHelpOverride();
     if (UpdateInProgress())
         return;
     startToolButton(SpidBtn, QStringLiteral("SpidWizard"), true, false, true);
-    int status = 255;   // undecided
-    if (bQuillonInitialized && libs.quillon.EuropeanSwitchStatus)
-        status = libs.quillon.EuropeanSwitchStatus();
-    else if (!switchSettingsText.isEmpty())
-        status = switchSettingsText.contains(QLatin1String("*W =0")) ? 1 : 0;
+    const int status = EuropeanSwitchStatus();
     if (status == 0)
         bEuropeanSwitch = false;
     else if (status == 1)
@@ -370,8 +369,7 @@ void TcontainerFrame::SpidBtnClick()
 
 void TcontainerFrame::protmonitorbtnClick()
 {
-    if (bQuillonInitialized && libs.quillon.SetQuillonHelpIdOverride)
-        libs.quillon.SetQuillonHelpIdOverride(0);
+    resetQuillonHelpOverride();
     if (UpdateInProgress())
         return;
     startToolButton(protomonitorbtn, QStringLiteral("Decoder"), true, false, true);

@@ -15,6 +15,7 @@ public:
     QString translate(const QString &source) const override { return dictionary_.translate(source); }
     QList<LanguageChoice> languages() const override { return dictionary_.languages(); }
     int currentLanguage() const override { return dictionary_.language(); }
+    int currentLocale() const override { return int(dictionary_.locale()); }
     tl::Dictionary &dictionary() { return dictionary_; }
 private:
     tl::Dictionary dictionary_;

@@ -1,0 +1,138 @@
+// Flash From Disk against tallysim: the image arrives whole, the device's own
+// reset is waited out and the link reopened, the updater resumes and the
+// information sheet shows the new date; other buttons are refused meanwhile.
+// A device that does not come back ends the update without hanging Portdeck.
+
+#include "tooltestfixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+
+namespace {
+
+const char *const kUpdateRunning =
+    "There is currently a product update in progress. Please wait for the update to complete.";
+
+QByteArray firmwareImage(const QByteArray &code, const QByteArray &date, int size)
+{
+    QByteArray bytes = "VARNEL-FW " + code + ' ' + date + "\r\n";
+    QRandomGenerator random(7);
+    while (bytes.size() < size)
+        bytes.append(char(random.bounded(256)));
+    return bytes;
+}
+
+} // namespace
+
+class FlashFromDisk : public ToolForm {
+protected:
+    // Opens the updater's screen of the business modem on COM2 and starts the download.
+    QWidget *startFlash(int imageSize)
+    {
+        reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Business Modem",
+                         "Serial Number1", "TL0005");
+        start();
+        openProduct("56KModem");
+        if (HasFatalFailure())
+            return nullptr;
+        click(frame->flashdiskbtn);
+        EXPECT_EQ(frame->control, "FlashFromDisk");
+        EXPECT_EQ(frame->currentActivity, "FlashFromDisk");
+        EXPECT_TRUE(frame->bFlashScreenOpened);
+        EXPECT_TRUE(frame->bUsbResetTriggerAdded);
+        QWidget *form = shownForm();
+        if (!form)
+            return nullptr;
+        auto *date = inForm<QLabel>(form, "FirmwareDateValue");
+        EXPECT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
+        image = firmwareImage("5172", "05/01/00", imageSize);
+        QFile f(root.file("fw.bin"));
+        f.open(QIODevice::WriteOnly);
+        f.write(image);
+        f.close();
+        ui.fileAnswers << f.fileName();
+        inForm<QPushButton>(form, "BrowseBtn")->click();
+        auto *update = inForm<QPushButton>(form, "UpdateBtn");
+        EXPECT_TRUE(update->isEnabled());
+        update->click();   // the confirmation is answered Yes
+        EXPECT_NE(frame->libs.updater.UpdateIsInProgress(), 0);
+        return form;
+    }
+    bool updating() { return frame->libs.updater.UpdateIsInProgress() != 0; }
+    QByteArray image;
+};
+
+TEST_F(FlashFromDisk, TheDeviceResetIsWaitedOutAndTheNewDateShown)
+{
+    if (!sim("56k", 2, {"--serial", "TL0005"}))
+        GTEST_SKIP() << "tallysim is not built";
+    QWidget *form = startFlash(20 * 1024 + 33);
+    ASSERT_NE(form, nullptr);
+
+    // Every other button is refused while the update runs.
+    click(frame->terminalbtn);
+    frame->backbtnClick();
+    frame->TerminateBtnClick();
+    EXPECT_EQ(ui.messages().mid(ui.messages().size() - 3),
+              QStringList({kUpdateRunning, kUpdateRunning, kUpdateRunning}));
+    EXPECT_EQ(frame->control, "FlashFromDisk");
+    EXPECT_FALSE(terminated);
+
+    ASSERT_TRUE(waitFor([&] { return !updating(); }, 60000));
+    EXPECT_EQ(inForm<QLabel>(form, "StatusLabel")->text(),
+              "The firmware was updated. The device now reports firmware date 05/01/00.");
+    EXPECT_TRUE(transcript(2).contains(
+        QStringLiteral("firmware image of %1 bytes accepted, date 05/01/00").arg(image.size())));
+    EXPECT_TRUE(logHas("AT~D <--lastflashcmd\n"));
+    EXPECT_TRUE(logHas("before #1 closetapiconnection with b_PowerCycleUSB = true\n"));
+    EXPECT_TRUE(logHas("re-open comport after power-cycle\n"));
+    EXPECT_FALSE(frame->b_PowerCycleUSB);
+    EXPECT_TRUE(frame->ApdComPort1->isOpen());
+
+    // Leaving the flash screen reads the identity again.
+    click(frame->backbtn);
+    EXPECT_EQ(frame->control, "None");
+    EXPECT_FALSE(frame->bFlashScreenOpened);
+    EXPECT_TRUE(waitFor([&] { return frame->infoValues[3]->text() == "05/01/00"; }));
+    EXPECT_TRUE(logHas("corvane UpdateRegistryAfterFlashUpdate(): send ATI7\n"));
+
+    // A second visit installs no second reset trigger.
+    const int handle = frame->usbResetTriggerHandle;
+    click(frame->flashdiskbtn);
+    EXPECT_EQ(frame->usbResetTriggerHandle, handle);
+    click(frame->TerminateBtn);
+    EXPECT_TRUE(terminated);
+    EXPECT_EQ(frame->libs.updater.module, nullptr);
+}
+
+TEST_F(FlashFromDisk, ADeviceThatDoesNotComeBackEndsTheUpdate)
+{
+    if (!sim("56k", 2, {"--serial", "TL0005"}))
+        GTEST_SKIP() << "tallysim is not built";
+    QWidget *form = startFlash(4096);
+    ASSERT_NE(form, nullptr);
+    // The reset is waited out inside the port's event, so the pull happens from a timer there.
+    bool pulled = false;
+    QTimer pull;
+    QObject::connect(&pull, &QTimer::timeout, [&] {
+        if (!frame->b_PowerCycleUSB || pulled)
+            return;
+        pulled = true;
+        for (auto &p : sims) {
+            p->kill();
+            p->waitForFinished(3000);
+        }
+    });
+    pull.start(2);
+    ASSERT_TRUE(waitFor([&] { return pulled; }, 60000));
+    ASSERT_TRUE(waitFor([&] { return !updating(); }, 60000));
+    EXPECT_TRUE(logHas("failed to re-open after power-cycle\n"));
+    EXPECT_FALSE(frame->b_PowerCycleUSB);
+    EXPECT_NE(inForm<QLabel>(form, "StatusLabel")->text(),
+              "The firmware was updated. The device now reports firmware date 05/01/00.");
+    // Portdeck stays usable: the way out works.
+    click(frame->TerminateBtn);
+    EXPECT_TRUE(terminated);
+}

@@ -1,0 +1,105 @@
+#pragma once
+// The main window with the real product libraries and tallysim devices: the
+// library forms are found as the new children of the default sheet.
+
+#include "formfixture.h"
+#include "modules.h"
+#include "paths.h"
+#include "windowmessages.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+class ToolForm : public PortdeckForm {
+protected:
+    void TearDown() override
+    {
+        PortdeckForm::TearDown();
+        setProductLibraryDirectory(QString());
+        for (auto &p : sims) {
+            p->terminate();
+            p->waitForFinished(3000);
+        }
+    }
+
+    // One emulated product as COMn; false when tallysim is not built.
+    bool sim(const char *product, int com, const QStringList &extra = {}, double timeScale = 0)
+    {
+        const QString program = tl::programDirectory() + QStringLiteral("/tallysim");
+        if (!QFile::exists(program))
+            return false;
+        auto p = std::make_unique<QProcess>();
+        if (timeScale > 0) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TALLYLINE_TIME_SCALE"), QString::number(timeScale));
+            p->setProcessEnvironment(env);
+        }
+        p->start(program, QStringList{"--product", product, "--com", QString::number(com), "--log",
+                                      root.file(QStringLiteral("COM%1.log").arg(com))}
+                              + extra);
+        const bool ready = p->waitForReadyRead(10000);
+        sims.push_back(std::move(p));
+        return ready;
+    }
+    QString transcript(int com)
+    {
+        QFile f(root.file(QStringLiteral("COM%1.log").arg(com)));
+        f.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(f.readAll());
+    }
+
+    // Opens the screen of the first product found.
+    void openProduct(const char *type)
+    {
+        detected();
+        ASSERT_FALSE(frame->deviceButtons.isEmpty());
+        ownChildren = frame->DefaultSheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        click(button(0));
+        ASSERT_TRUE(waitFor([&] { return milestones.contains(QLatin1String(type)); }));
+        ASSERT_TRUE(waitFor([&] { return frame->backbtn->isEnabled(); }));
+    }
+    // The library form shown in the default sheet, if any.
+    QWidget *shownForm()
+    {
+        for (QWidget *w : frame->DefaultSheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!ownChildren.contains(w) && w->isVisible())
+                return w;
+        }
+        return nullptr;
+    }
+    QWidget *formNamed(const char *className)
+    {
+        for (QWidget *w : frame->DefaultSheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (w->inherits(className))
+                return w;
+        }
+        return nullptr;
+    }
+    template <class T> T *inForm(QWidget *form, const char *name)
+    {
+        return form ? form->findChild<T *>(QLatin1String(name)) : nullptr;
+    }
+    void finishForm(qintptr lParam = 0)
+    {
+        PostMessage(frame.get(), 33168, 0, lParam);
+        QTest::qWait(50);
+    }
+    // A library directory with links to the built libraries, some left out or replaced.
+    QString libraryDirectory(const QStringList &leaveOut, const QMap<QString, QString> &replace = {})
+    {
+        for (const char *lib : {"libmantlet.so", "libquillon.so", "libgantry.so", "libsprocket.so",
+                                "libwicket.so", "libtessel.so"}) {
+            const QString name = QString::fromLatin1(lib);
+            if (leaveOut.contains(name))
+                continue;
+            const QString target = replace.value(name, tl::programDirectory() + QLatin1Char('/') + name);
+            QFile::link(target, libs.filePath(name));
+        }
+        return libs.path();
+    }
+
+    std::vector<std::unique_ptr<QProcess>> sims;
+    QList<QWidget *> ownChildren;
+    QTemporaryDir libs;
+};
