@@ -62,6 +62,16 @@ int64_t Server::scaledMs(double ms) const
     return static_cast<int64_t>(ms * scale_ * kMs);
 }
 
+int64_t Server::awayNs() const
+{
+    // Long enough for a host that polls the port once per 18 ticks to see it
+    // gone: a few seconds, at least two and a half polling periods, and never
+    // under 100 ms of real time (a host needs a moment to react to "Close
+    // this App" before its first poll, also at a fast test clock).
+    const double pollMs = 18 * 1000.0 / tl::kTicksPerSecond;
+    return std::max({scaledMs(3000), scaledMs(2.5 * pollMs), 100 * kMs});
+}
+
 bool Server::start(std::string &error)
 {
     if (!opts_.logFile.empty() && !log_.open(opts_.logFile)) {
@@ -160,8 +170,8 @@ void Server::loopOnce()
         comeBack();
     if (firmwareDoneAtNs_ && now >= firmwareDoneAtNs_) {
         firmwareDoneAtNs_ = 0;
-        queue("\r\nClose this App\r\n");
-        dropPending_ = true;
+        if (restart_ == Restart::Flashing)
+            startDropOff();
     }
     if (mode_ == Mode::Download && now >= xmodem_.deadline() * kMs) {
         queue(xmodem_.onTimer(now / kMs));
@@ -169,7 +179,7 @@ void Server::loopOnce()
             finishDownload();
     }
     flushOutput(now);
-    if (dropPending_ && outPos_ >= out_.size())
+    if (restart_ == Restart::Closing && outPos_ >= out_.size())
         dropOff();
 
     // Then wait for the next thing to happen.
@@ -322,21 +332,37 @@ void Server::flushOutput(int64_t now)
 
 void Server::handleInput(const char *data, size_t len)
 {
+    if (restart_ != Restart::None) {
+        ignoreInput(data, len);
+        return;
+    }
     if (mode_ == Mode::Download) {
         queue(xmodem_.feed(data, len, nowNs() / kMs));
         if (xmodem_.status() != XmodemReceiver::Status::Receiving)
             finishDownload();
         return;
     }
-    for (size_t i = 0; i < len && pty_ && mode_ == Mode::Command; ++i)
+    for (size_t i = 0; i < len; ++i) {
+        if (restart_ != Restart::None) {
+            ignoreInput(data + i, len - i);
+            return;
+        }
+        if (!pty_ || mode_ != Mode::Command)
+            return;
         handleCommandByte(data[i]);
+    }
+}
+
+void Server::ignoreInput(const char *data, size_t len)
+{
+    log_.event("restarting, ignored: " + std::string(data, len));
 }
 
 void Server::handleCommandByte(char c)
 {
     const FaultConfig &f = faults_.config();
     bool mute = f.silent || (f.silentAfter >= 0 && faults_.commandsSeen() >= f.silentAfter);
-    if (device_.echo() && !mute && !dropPending_)
+    if (device_.echo() && !mute)
         queue(std::string(1, c));
     if (!inLine_) {
         if ((c == 'T' || c == 't') && (prev_ == 'A' || prev_ == 'a')) {
@@ -418,6 +444,7 @@ void Server::finishDownload()
                    device_.firmwareDate());
         saveState();
         // Writing the flash takes a moment; then the device restarts off the bus.
+        restart_ = Restart::Flashing;
         firmwareDoneAtNs_ = nowNs() + std::max<int64_t>(kMs, scaledMs(500));
         return;
     }
@@ -434,21 +461,27 @@ void Server::startDropOff()
     const std::string text = "\r\nClose this App\r\n";
     log_.sent(text);
     queue(text);
-    dropPending_ = true;
+    restart_ = Restart::Closing;
 }
 
 void Server::dropOff()
 {
-    dropPending_ = false;
+    if (!pty_)
+        return;
+    restart_ = Restart::Away;
     log_.event("USB reset: off the bus");
     int64_t now = nowNs();
-    int64_t away = scaledMs(3000);
+    int64_t away = awayNs();
     // The old master stays open a little, so that the client can still read
-    // "Close this App" from it; the link is gone at once.
+    // "Close this App" from it (closing it discards what the client has not
+    // read yet). The link is gone at once; without a link the port is the old
+    // slave path, gone when the master closes, so the return waits that much
+    // longer: either way the port is absent for the whole time away.
+    int64_t linger = std::min<int64_t>(300 * kMs, away / 2);
     retiring_ = std::move(pty_);
     retiring_->removeLink();
-    retireAtNs_ = now + std::max<int64_t>(away, 300 * kMs);
-    reopenAtNs_ = now + std::max<int64_t>(away, kMs);
+    retireAtNs_ = now + linger;
+    reopenAtNs_ = now + away + (opts_.link.empty() ? linger : 0);
     clientPresent_ = false;
     out_.clear();
     outPos_ = 0;
@@ -469,6 +502,7 @@ void Server::comeBack()
         return;
     }
     pty_ = std::move(fresh);
+    restart_ = Restart::None;
     std::printf("%s\n", pty_->slavePath().c_str());
     std::fflush(stdout);
     registration_.renamePort(pty_->portName());

@@ -25,6 +25,14 @@ public:
 
 private:
     enum class Mode { Command, Download };
+    // A restart off the bus, from the moment it is certain to its return.
+    // Input is ignored throughout, so that a second restart cannot start.
+    enum class Restart {
+        None,
+        Flashing,   // a good image is being written; "Close this App" follows
+        Closing,    // "Close this App" queued; off the bus once it is out
+        Away,       // off the bus; back at reopenAtNs_
+    };
 
     bool start(std::string &error);
     void shutdown();
@@ -36,6 +44,7 @@ private:
     void flushOutput(int64_t nowNs);
     void clientGone(bool dropInput);
     void watchClients();
+    void ignoreInput(const char *data, size_t len);
     void startDropOff();
     void dropOff();
     void comeBack();
@@ -44,6 +53,7 @@ private:
 
     static int64_t nowNs();
     int64_t scaledMs(double ms) const;
+    int64_t awayNs() const;
 
     Options opts_;
     FaultState faults_;
@@ -67,7 +77,7 @@ private:
     size_t outPos_ = 0;
     int64_t nextByteNs_ = 0;
 
-    bool dropPending_ = false;        // "Close this App" queued; drop when it is out
+    Restart restart_ = Restart::None;
     int64_t reopenAtNs_ = 0;
     int64_t retireAtNs_ = 0;
     int64_t firmwareDoneAtNs_ = 0;

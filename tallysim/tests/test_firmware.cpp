@@ -1,13 +1,21 @@
 // Firmware: an image sent by Xmodem (checksum, 128-byte blocks) after "AT~D",
 // the restart off the bus with "Close this App", the return under the same
-// link with the new date; "at~x!" restarts the same way; bad images refused.
+// link with the new date; "at~x!" restarts the same way; bad images refused;
+// commands that race a restart; a polling host sees the device go and return.
 
 #include "device_rules.h"
 #include "sim_process.h"
 
+#include <clock.h>
+#include <comports.h>
+#include <registry.h>
+
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include <algorithm>
+#include <cstdlib>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -166,6 +174,116 @@ TEST(Firmware, SenderThatNeverStartsEndsTheDownload)
     EXPECT_GE(std::count(r.begin(), r.end(), NAK), 10);
     EXPECT_NE(r.find("\r\nERROR\r\n"), std::string::npos);
     EXPECT_EQ(sim.command("AT"), "\r\nOK\r\n");
+}
+
+int count(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
+TEST(Firmware, RestartCommandRightAfterAGoodImageIsIgnored)
+{
+    SimProcess sim({"--product", "isdnta"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+    std::string tail;
+    sendImage(sim, image("VARNEL-FW 5240 11/30/99", 600), 0, &tail);
+    // While the flash is written, while "Close this App" goes out and while
+    // the old port is drained: the restart is under way already.
+    for (int i = 0; i < 4; ++i) {
+        sim.send("at~x!\r");
+        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    }
+    tail += sim.readFor(300);
+    EXPECT_EQ(tail, "\r\nClose this App\r\n");
+    EXPECT_TRUE(waitFor([&] { return simtest::pathExists(sim.link()); }, 3000));
+    // One return only: one new slave path, and it stays up.
+    EXPECT_EQ(sim.moreLines(500).size(), 1u);
+    ASSERT_TRUE(sim.running());
+    ASSERT_TRUE(sim.openPort());
+    std::string a = sim.command("ati7");
+    EXPECT_EQ(rules::firmwareDate(a), "11/30/99");
+    sim.closePort();
+    EXPECT_EQ(sim.stop(), 0);
+}
+
+TEST(Firmware, SecondRestartCommandInTheSameBurstIsIgnored)
+{
+    std::string root = simtest::makeTempDir();
+    {
+        SimProcess sim({"--product", "56k", "--log", root + "/log"}, "0.02", root);
+        ASSERT_TRUE(sim.openPort());
+        sim.command("ATE0");
+        sim.send("at~x!\rat~x!\rATI9\r");
+        std::string r = sim.readFor(300);
+        EXPECT_EQ(r, "\r\nOK\r\n\r\nClose this App\r\n");
+        EXPECT_TRUE(waitFor([&] { return simtest::pathExists(sim.link()); }, 3000));
+        EXPECT_EQ(sim.moreLines(500).size(), 1u);
+        ASSERT_TRUE(sim.openPort());
+        EXPECT_EQ(sim.command("AT"), "AT\r\r\nOK\r\n");
+        sim.closePort();
+        EXPECT_EQ(sim.stop(), 0);
+        std::string log = simtest::readFile(root + "/log");
+        EXPECT_EQ(count(log, "# USB reset: off the bus"), 1) << log;
+        EXPECT_EQ(count(log, "# USB reset: back on"), 1) << log;
+    }
+    simtest::removeTree(root);
+}
+
+// The suite's hosts poll IsPortAvailable once per 18 ticks while a device
+// restarts; at the test clock that is every 20 ms. The port the registry names
+// (the link, or the slave path without one) must be seen gone, then back.
+TEST(Firmware, HostPollingOncePerSecondSeesTheDropAndTheReturn)
+{
+    std::string root = simtest::makeTempDir();
+    ::setenv("TALLYLINE_ROOT", root.c_str(), 1);
+    tl::setTimeScale(0.02);
+    const int periodMs = tl::ticksToMs(18);
+    const QString serialcomm = QStringLiteral("HARDWARE\\DEVICEMAP\\SERIALCOMM");
+    struct Case {
+        const char *name;
+        bool image;
+        const char *link;
+    };
+    for (const Case &c : {Case{"at~x!", false, "ttySim"}, Case{"image", true, "ttySim"}, Case{"no link", false, ""}}) {
+        SCOPED_TRACE(c.name);
+        SimProcess sim({"--product", "isdnta", "--com", "5"}, "0.02", root, c.link);
+        ASSERT_TRUE(sim.openPort());
+        ASSERT_TRUE(IsPortAvailable(5));
+        sim.command("ATE0");
+        if (c.image) {
+            EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+            sendImage(sim, image("VARNEL-FW 5240 11/30/99", 600));
+        } else {
+            sim.send("at~x!\r");
+        }
+        EXPECT_NE(sim.readUntil("Close this App\r\n").find("Close this App"), std::string::npos);
+        sim.closePort();
+        int absent = 0;
+        bool back = false;
+        for (int i = 0; i < 150 && !back; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(periodMs));
+            bool now = IsPortAvailable(5);
+            absent += now ? 0 : 1;
+            back = now && absent > 0;
+        }
+        // The absence lasts at least two and a half polling periods.
+        EXPECT_GE(absent, 2);
+        EXPECT_TRUE(back);
+        EXPECT_EQ(sim.moreLines(100).size(), 1u);
+        EXPECT_EQ(reg::readString(RegRoot::LocalMachine, serialcomm, QString::fromStdString(sim.portPath()))
+                      .value_or(QString()),
+                  "COM5");
+        ASSERT_TRUE(sim.openPort());
+        EXPECT_EQ(sim.command("AT"), "AT\r\r\nOK\r\n");
+        sim.closePort();
+        EXPECT_EQ(sim.stop(), 0);
+    }
+    simtest::removeTree(root);
 }
 
 } // namespace

@@ -80,14 +80,16 @@ SimProcess::SimProcess(const std::vector<std::string> &args, const std::string &
 {
     root_ = root.empty() ? makeTempDir() : root;
     ownRoot_ = root.empty();
-    link_ = root_ + "/" + linkName;
+    link_ = linkName.empty() ? std::string() : root_ + "/" + linkName;
     int pipefd[2];
     if (::pipe(pipefd) != 0)
         return;
     std::vector<std::string> argv = {tallysimPath()};
     argv.insert(argv.end(), args.begin(), args.end());
-    argv.push_back("--link");
-    argv.push_back(link_);
+    if (!link_.empty()) {
+        argv.push_back("--link");
+        argv.push_back(link_);
+    }
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(pipefd[1], 1);
@@ -116,6 +118,7 @@ SimProcess::SimProcess(const std::vector<std::string> &args, const std::string &
             break;
         if (c == '\n') {
             firstLine_ = line;
+            lastSlave_ = line;
             break;
         }
         line.push_back(c);
@@ -165,12 +168,37 @@ int SimProcess::stop()
     return -1;
 }
 
+std::vector<std::string> SimProcess::moreLines(int ms)
+{
+    std::vector<std::string> lines;
+    int64_t end = nowMs() + ms;
+    while (outPipe_ >= 0) {
+        int64_t left = end - nowMs();
+        if (left <= 0)
+            break;
+        pollfd p{outPipe_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) <= 0)
+            continue;
+        char buf[256];
+        ssize_t n = ::read(outPipe_, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        pending_.append(buf, static_cast<size_t>(n));
+        for (size_t nl; (nl = pending_.find('\n')) != std::string::npos;) {
+            lines.push_back(pending_.substr(0, nl));
+            lastSlave_ = lines.back();
+            pending_.erase(0, nl + 1);
+        }
+    }
+    return lines;
+}
+
 bool SimProcess::openPort(int waitMs)
 {
     closePort();
     int64_t end = nowMs() + waitMs;
     do {
-        fd_ = ::open(link_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        fd_ = ::open(portPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd_ >= 0)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

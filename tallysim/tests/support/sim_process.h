@@ -11,6 +11,8 @@ class SimProcess {
 public:
     // Starts "tallysim <args> --link <root>/ttySim" with TALLYLINE_ROOT and a
     // fast clock (TALLYLINE_TIME_SCALE=0.02 unless `scale` says otherwise).
+    // An empty linkName starts it without a link: the port is the slave path,
+    // the latest one the emulator printed.
     explicit SimProcess(const std::vector<std::string> &args, const std::string &scale = "0.02",
                         const std::string &root = "", const std::string &linkName = "ttySim");
     ~SimProcess();
@@ -20,6 +22,8 @@ public:
     bool started() const { return pid_ > 0 && !firstLine_.empty(); }
     const std::string &firstLine() const { return firstLine_; }   // the slave path
     const std::string &link() const { return link_; }
+    // What a client opens: the link, else the latest slave path.
+    std::string portPath() const { return link_.empty() ? lastSlave_ : link_; }
     const std::string &root() const { return root_; }
     std::string file(const std::string &name) const { return root_ + "/" + name; }
 
@@ -36,6 +40,10 @@ public:
     // Sends "cmd\r" and reads up to its final result code ("\r\nOK\r\n" or "\r\nERROR\r\n").
     std::string command(const std::string &cmd, int timeoutMs = 3000);
 
+    // Further lines on stdout (the new slave path after each return) that
+    // arrive within the time.
+    std::vector<std::string> moreLines(int ms);
+
     // SIGTERM and wait; returns the exit status (-1 when killed by force).
     int stop();
     bool running();
@@ -48,6 +56,8 @@ private:
     bool ownRoot_ = false;
     std::string link_;
     std::string firstLine_;
+    std::string lastSlave_;
+    std::string pending_;   // stdout after the first line, not yet a whole line
 };
 
 // Path of the tallysim program under test.
