@@ -3,6 +3,7 @@
 // refresh request (message 0x8191) takes the same way.
 
 #include "formfixture.h"
+#include "clock.h"
 #include "windowmessages.h"
 
 #include <QTimer>
@@ -70,7 +71,8 @@ TEST_F(PortdeckForm, RefreshRequestOfTheLibraryWaitsForThePortToReturn)
     click(button(0));
     ASSERT_TRUE(waitFor([this] { return milestones.contains("56KModem"); }));
     modem.vanish();
-    QTimer::singleShot(300, [&modem] { modem.comeBack(); });
+    // Back within the first ten polls of 9 ticks, or the wait gives up early.
+    QTimer::singleShot(tl::ticksToMs(9 * 4), [&modem] { modem.comeBack(); });
     PostMessage(frame.get(), WM_REFRESH_COMPORT, 0, 0);
     ASSERT_TRUE(waitFor([this] { return logHas("end of WMRefreshComPort\n"); }));
     EXPECT_FALSE(frame->b_PowerCycleUSB);
