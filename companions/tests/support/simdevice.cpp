@@ -1,5 +1,7 @@
 #include "simdevice.h"
 
+#include "registry.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -40,6 +42,15 @@ void SimDevice::kill()
         return;
     process_.kill();
     process_.waitForFinished(2000);
+    // An unplugged device's node is gone for good. A killed emulator cannot
+    // remove its entry itself, and the pseudo-terminal it named may soon be
+    // handed to another emulator of a parallel test.
+    const QString key = QStringLiteral("HARDWARE\\DEVICEMAP\\SERIALCOMM");
+    const QString name = QStringLiteral("COM%1").arg(com_);
+    for (const QString &device : reg::valueNames(RegRoot::LocalMachine, key)) {
+        if (reg::readString(RegRoot::LocalMachine, key, device).value_or(QString()) == name)
+            reg::deleteValue(RegRoot::LocalMachine, key, device);
+    }
 }
 
 QString SimDevice::transcript() const
