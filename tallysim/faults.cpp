@@ -72,6 +72,8 @@ std::string parseFault(const std::string &list, FaultConfig &cfg)
             cfg.garbage = hasValue ? static_cast<int>(n) : 8;
         } else if (name == "reset-after" && !normaliseCommand(value).empty()) {
             cfg.resetAfter = normaliseCommand(value);
+        } else if (name == "stay-up-after-flash" && !hasValue) {
+            cfg.stayUpAfterFlash = true;
         } else {
             return "unknown or malformed fault: " + item;
         }

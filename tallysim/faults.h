@@ -6,10 +6,12 @@
 //                        "AT" prefix optional), e.g. error=ati20; repeatable
 //   lose-ati7-head[=N]   the first N identity answers (default 1) lose their
 //                        first lines, up to and including the maker's name
-//   baud=N               each byte sent takes 10 bit times at N baud
+//   baud=N               each byte sent or received takes 10 bit times at N baud
 //   garbage[=N]          N bytes of line noise (default 8) after every answer
 //   reset-after=CMD      after answering CMD the first time: "Close this App",
 //                        drop-off and return
+//   stay-up-after-flash  a good firmware image is answered "OK"; the device
+//                        restarts only when told so by "at~x!"
 
 #include <cstdint>
 #include <string>
@@ -25,6 +27,7 @@ struct FaultConfig {
     long baud = 0;                         // 0 = no delay
     int garbage = 0;
     std::string resetAfter;                // normalised like errorFor; "" = off
+    bool stayUpAfterFlash = false;
 };
 
 // Parses one --fault value (several may be given, comma-separated).

@@ -42,7 +42,8 @@ std::string usageText()
            "                [--tapi-name TEXT] [--state FILE] [--serial TEXT] [--switch N] [--country N]\n"
            "                [--line-states LIST] [--log FILE] [--no-echo] [--fault FAULT]...\n"
            "faults (combinable, repeat --fault or separate by commas):\n"
-           "  silent | silent-after=N | error=CMD | lose-ati7-head[=N] | baud=N | garbage[=N] | reset-after=CMD\n";
+           "  silent | silent-after=N | error=CMD | lose-ati7-head[=N] | baud=N | garbage[=N] | reset-after=CMD\n"
+           "  stay-up-after-flash\n";
 }
 
 std::string parseOptions(const std::vector<std::string> &args, Options &o)

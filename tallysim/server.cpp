@@ -178,6 +178,8 @@ void Server::loopOnce()
         if (xmodem_.status() != XmodemReceiver::Status::Receiving)
             finishDownload();
     }
+    if (!heldInput_.empty() && now >= heldUntilNs_)
+        deliverHeldInput();
     flushOutput(now);
     if (restart_ == Restart::Closing && outPos_ >= out_.size())
         dropOff();
@@ -196,6 +198,9 @@ void Server::loopOnce()
     bool paced = faults_.byteDelayNs() > 0;
     if (pending && paced)
         soonest(nextByteNs_);
+    const bool holding = !heldInput_.empty();
+    if (holding)
+        soonest(heldUntilNs_);
 
     pollfd fds[4];
     int n = 0;
@@ -203,7 +208,8 @@ void Server::loopOnce()
     int masterIdx = -1, retiringIdx = -1, watchIdx = -1;
     if (pty_) {
         masterIdx = n;
-        fds[n++] = {pty_->fd(), static_cast<short>(POLLIN | (pending && !paced ? POLLOUT : 0)), 0};
+        const short in = holding ? 0 : POLLIN;
+        fds[n++] = {pty_->fd(), static_cast<short>(in | (pending && !paced ? POLLOUT : 0)), 0};
         if (pty_->watchFd() >= 0) {
             watchIdx = n;
             fds[n++] = {pty_->watchFd(), POLLIN, 0};
@@ -233,20 +239,47 @@ void Server::loopOnce()
     // Clients opening and closing first: the data that follows belongs to them.
     if (watchIdx >= 0 && fds[watchIdx].revents)
         watchClients();
-    if (masterIdx >= 0 && fds[masterIdx].revents) {
-        char buf[4096];
-        for (;;) {
-            ssize_t got = ::read(pty_->fd(), buf, sizeof buf);
-            if (got <= 0)
-                break;
-            if (clientPresent_)
-                handleInput(buf, static_cast<size_t>(got));
-            if (!pty_)
-                return;
-        }
-        if (pty_ && clientPresent_)
-            flushOutput(nowNs());
+    if (masterIdx >= 0 && fds[masterIdx].revents)
+        readInput(nowNs());
+}
+
+void Server::readInput(int64_t now)
+{
+    const int64_t delay = faults_.byteDelayNs();
+    char buf[4096];
+    if (delay > 0) {
+        // A small bite at a time, so that the device answers a block when the
+        // wire would have delivered it, not when the sender wrote it.
+        if (!heldInput_.empty())
+            return;
+        ssize_t got = ::read(pty_->fd(), buf, 64);
+        if (got <= 0)
+            return;
+        heldInput_.assign(buf, static_cast<size_t>(got));
+        heldUntilNs_ = std::max(heldUntilNs_, now) + delay * got;
+        return;
     }
+    for (;;) {
+        ssize_t got = ::read(pty_->fd(), buf, sizeof buf);
+        if (got <= 0)
+            break;
+        if (clientPresent_)
+            handleInput(buf, static_cast<size_t>(got));
+        if (!pty_)
+            return;
+    }
+    if (pty_ && clientPresent_)
+        flushOutput(nowNs());
+}
+
+void Server::deliverHeldInput()
+{
+    std::string data;
+    data.swap(heldInput_);
+    if (pty_ && clientPresent_)
+        handleInput(data.data(), data.size());
+    if (pty_ && clientPresent_)
+        flushOutput(nowNs());
 }
 
 void Server::watchClients()
@@ -282,6 +315,8 @@ void Server::clientGone(bool dropInput)
     char buf[512];
     while (dropInput && ::read(pty_->fd(), buf, sizeof buf) > 0) {
     }
+    if (dropInput)
+        heldInput_.clear();
     out_.clear();
     outPos_ = 0;
     inLine_ = false;
@@ -443,6 +478,12 @@ void Server::finishDownload()
         log_.event("firmware image of " + std::to_string(xmodem_.image().size()) + " bytes accepted, date " +
                    device_.firmwareDate());
         saveState();
+        if (faults_.config().stayUpAfterFlash) {
+            const std::string text = device_.resultCode(true);
+            log_.sent(text);
+            queue(text);
+            return;
+        }
         // Writing the flash takes a moment; then the device restarts off the bus.
         restart_ = Restart::Flashing;
         firmwareDoneAtNs_ = nowNs() + std::max<int64_t>(kMs, scaledMs(500));
@@ -485,6 +526,7 @@ void Server::dropOff()
     clientPresent_ = false;
     out_.clear();
     outPos_ = 0;
+    heldInput_.clear();
     inLine_ = false;
     line_.clear();
     mode_ = Mode::Command;

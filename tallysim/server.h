@@ -37,6 +37,8 @@ private:
     bool start(std::string &error);
     void shutdown();
     void loopOnce();
+    void readInput(int64_t now);
+    void deliverHeldInput();
     void handleInput(const char *data, size_t len);
     void handleCommandByte(char c);
     void processLine(const std::string &line);
@@ -76,6 +78,10 @@ private:
     std::string out_;
     size_t outPos_ = 0;
     int64_t nextByteNs_ = 0;
+    // At a set baud rate, input read from the port is held until its last
+    // byte would have crossed the wire, and nothing more is read meanwhile.
+    std::string heldInput_;
+    int64_t heldUntilNs_ = 0;
 
     Restart restart_ = Restart::None;
     int64_t reopenAtNs_ = 0;

@@ -5,8 +5,8 @@
 //
 // Wire time of the flash: 2048 Xmodem blocks of 132 bytes, an ACK for each,
 // the EOT and its ACK, 10 bits per byte at 57600 baud: about 47.3 s. The
-// emulator paces only what the device sends; what Portdeck writes reaches it
-// as fast as the pseudo-terminal takes it.
+// emulator paces both directions at that rate, so the transfer cannot beat
+// the wire; what the figure shows is the sender's own overhead on top.
 //
 // Run at time scale 1 (TALLYLINE_TIME_SCALE unset or 1) so that the pauses
 // and the per-byte delay are real; the detection before each screen costs

@@ -70,6 +70,20 @@ TEST(Faults, DelayPerByteAsAtTheGivenBaudRate)
     EXPECT_GE(s, 0.9 * static_cast<double>(a.size()) * 10.0 / 9600.0);
 }
 
+TEST(Faults, InputCrossesTheWireAtTheGivenBaudRateToo)
+{
+    // Without echo the answer is short; what takes the time is the input in front of it.
+    SimProcess sim({"--product", "isdnta", "--no-echo", "--fault", "baud=9600"});
+    ASSERT_TRUE(sim.openPort());
+    const std::string filler(900, 'x');   // no "AT": not a command, only wire time
+    auto t0 = std::chrono::steady_clock::now();
+    sim.send(filler + "AT\r");
+    std::string a = sim.readUntil("OK\r\n", 5000);
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_EQ(a, "\r\nOK\r\n");
+    EXPECT_GE(s, 0.9 * 903 * 10.0 / 9600.0);
+}
+
 TEST(Faults, GarbageBetweenAnswers)
 {
     SimProcess sim({"--product", "isdnta", "--fault", "garbage=5"});

@@ -148,6 +148,27 @@ TEST(Firmware, ImageForAnotherProductIsRefused)
     EXPECT_EQ(tail, "\r\nERROR\r\n");
 }
 
+TEST(Firmware, DeviceToldToStayUpWaitsForTheRestartCommand)
+{
+    SimProcess sim({"--product", "56k", "--fault", "stay-up-after-flash"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("AT~D"), "\r\nOK\r\n");
+    std::string tail;
+    sendImage(sim, image("VARNEL-FW 5172 12/01/99", 700), 0, &tail);
+    if (tail.find("OK\r\n") == std::string::npos)
+        tail += sim.readUntil("OK\r\n", 3000);
+    EXPECT_EQ(tail, "\r\nOK\r\n");
+    // Still on the bus, answering, until told to restart.
+    EXPECT_EQ(sim.readFor(300), "");
+    EXPECT_TRUE(simtest::pathExists(sim.link()));
+    sim.send("at~x!\r");
+    EXPECT_EQ(sim.readUntil("Close this App\r\n", 3000), "\r\nOK\r\n\r\nClose this App\r\n");
+    EXPECT_TRUE(waitFor([&] { return !simtest::pathExists(sim.link()); }, 2000));
+    ASSERT_TRUE(sim.openPort(3000));
+    EXPECT_EQ(rules::firmwareDate(sim.command("ati7")), "12/01/99");
+}
+
 TEST(Firmware, RestartCommandDropsOffAndReturns)
 {
     SimProcess sim({"--product", "isdnta"});
