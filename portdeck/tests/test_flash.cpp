@@ -107,6 +107,28 @@ TEST_F(FlashFromDisk, TheDeviceResetIsWaitedOutAndTheNewDateShown)
     EXPECT_EQ(frame->libs.updater.module, nullptr);
 }
 
+TEST_F(FlashFromDisk, TheResetAfterTheUpdatersRestartCommandGoesToTheUpdater)
+{
+    // This device writes the image and stays up; the updater restarts it with
+    // "at~x!" and waits for the port itself, so Portdeck does not close its line.
+    if (!sim("56k", 2, {"--serial", "TL0005", "--fault", "stay-up-after-flash"}))
+        GTEST_SKIP() << "tallysim is not built";
+    QWidget *form = startFlash(3000);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(waitFor([&] { return !updating(); }, 60000));
+    EXPECT_EQ(inForm<QLabel>(form, "StatusLabel")->text(),
+              "The firmware was updated. The device now reports firmware date 05/01/00.");
+    EXPECT_TRUE(transcript(2).contains("> at~x!\\r"));
+    EXPECT_TRUE(logHas("at~x! <--lastflashcmd\n"));
+    EXPECT_FALSE(logHas("before #1 closetapiconnection with b_PowerCycleUSB = true\n"));
+    EXPECT_FALSE(logHas("re-open comport after power-cycle\n"));
+    EXPECT_FALSE(frame->b_PowerCycleUSB);
+    EXPECT_TRUE(frame->ApdComPort1->isOpen());
+
+    click(frame->backbtn);
+    EXPECT_TRUE(waitFor([&] { return frame->infoValues[3]->text() == "05/01/00"; }));
+}
+
 TEST_F(FlashFromDisk, ADeviceThatDoesNotComeBackEndsTheUpdate)
 {
     if (!sim("56k", 2, {"--serial", "TL0005"}))
