@@ -4,20 +4,48 @@
 #include "deviceanswers.h"
 #include "serialport.h"
 
+#include <QVariant>
+
 namespace companions {
+
+namespace {
+// The port's property naming the link whose command is being answered.
+const char *const kHolderProperty = "companionCommandHolder";
+} // namespace
 
 DeviceLink::DeviceLink(QObject *parent) : QObject(parent) {}
 
 DeviceLink::~DeviceLink()
 {
+    hold(false);
     disconnect(availConnection_);
     disconnect(closedConnection_);
+}
+
+bool DeviceLink::heldByOther() const
+{
+    if (!port_)
+        return false;
+    const quintptr holder = port_->property(kHolderProperty).value<quintptr>();
+    return holder != 0 && holder != quintptr(this);
+}
+
+void DeviceLink::hold(bool on)
+{
+    if (!port_)
+        return;
+    const quintptr holder = port_->property(kHolderProperty).value<quintptr>();
+    if (on)
+        port_->setProperty(kHolderProperty, QVariant::fromValue(quintptr(this)));
+    else if (holder == quintptr(this))
+        port_->setProperty(kHolderProperty, QVariant());
 }
 
 void DeviceLink::setPort(TApdComPort *port)
 {
     if (port == port_)
         return;
+    hold(false);
     const bool wasListening = listening_;
     setListening(false);
     disconnect(closedConnection_);
@@ -44,9 +72,18 @@ void DeviceLink::takeAvailable()
 {
     if (!port_ || port_->charReady() <= 0)
         return;
+    // Our answer is complete while our wait is still on the stack: what
+    // follows is another command's.
+    if (waiting_ && answered_)
+        return;
     const QByteArray data = port_->getBlock(port_->charReady());
-    if (waiting_)
+    if (waiting_) {
         collected_ += data;
+        if (findFinalResult(collected_) != FinalResult::None) {
+            answered_ = true;
+            hold(false);
+        }
+    }
     emit received(data);
 }
 
@@ -71,22 +108,34 @@ Reply DeviceLink::command(const QByteArray &text, int timeoutTicks)
         reply.result = Reply::Busy;
         return reply;
     }
+    QPointer<DeviceLink> self(this);
+    if (heldByOther()) {
+        // Another library's command is still being answered: its answer is
+        // its own. Bounded, for a device that never finishes it.
+        tl::waitUntil([&] { return !self || !heldByOther(); }, tl::ticksToUnscaledMs(timeoutTicks), true);
+        if (!self) {
+            reply.result = Reply::PortClosed;
+            return reply;
+        }
+    }
     // Whatever came before belongs to no command of ours.
     takeAvailable();
     collected_.clear();
     portGone_ = false;
+    answered_ = false;
     waiting_ = true;
+    hold(true);
     // The answer is ours to take, whoever else the host forwards the port's events to.
     const bool wasListening = listening_;
     setListening(true);
     if (!send(text)) {
         waiting_ = false;
+        hold(false);
         setListening(wasListening);
         reply.result = Reply::PortClosed;
         return reply;
     }
 
-    QPointer<DeviceLink> self(this);
     tl::waitUntil(
         [&] {
             return !self || portGone_ || !port_ || findFinalResult(collected_) != FinalResult::None;
@@ -98,6 +147,7 @@ Reply DeviceLink::command(const QByteArray &text, int timeoutTicks)
     }
     takeAvailable();
     waiting_ = false;
+    hold(false);
     setListening(wasListening);
     reply.raw = collected_;
     switch (findFinalResult(collected_)) {

@@ -6,6 +6,12 @@
 // some libraries; a library also listens itself while it works (a host that
 // routes the events elsewhere must not leave it deaf). Either way the handler
 // takes what is buffered, so a chunk is never read twice.
+//
+// Several libraries share the one port, and a library's wait may still be on
+// the stack when another one's form is shown. So the port is held from a
+// command's sending until its answer is complete (marked on the port object,
+// which every library sees); a command of another library waits for that, and
+// a link whose answer is complete takes nothing more.
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -60,11 +66,15 @@ signals:
     void received(const QByteArray &data);
 
 private:
+    bool heldByOther() const;
+    void hold(bool on);
+
     QPointer<TApdComPort> port_;
     QMetaObject::Connection availConnection_;
     QMetaObject::Connection closedConnection_;
     bool listening_ = false;
     bool waiting_ = false;
+    bool answered_ = false;
     bool portGone_ = false;
     QByteArray collected_;
     QByteArray lastCommand_;
