@@ -72,9 +72,10 @@ void DeviceLink::takeAvailable()
 {
     if (!port_ || port_->charReady() <= 0)
         return;
-    // Our answer is complete while our wait is still on the stack: what
+    // Another library's command is being answered: the data is its own. And
+    // once our answer is complete while our wait is still on the stack, what
     // follows is another command's.
-    if (waiting_ && answered_)
+    if (heldByOther() || (waiting_ && answered_))
         return;
     const QByteArray data = port_->getBlock(port_->charReady());
     if (waiting_) {

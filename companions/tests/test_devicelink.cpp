@@ -33,6 +33,9 @@ TEST_F(SharedPort, ACommandIssuedDuringAnotherLibrarysWaitGetsItsOwnAnswer)
     first.setPort(&host.port);
     second.setPort(&host.port);
 
+    // The host forwards the port's events to the library whose screen is shown: the second.
+    QObject::connect(&host.port, &TApdComPort::triggerAvail, &second, [&] { second.takeAvailable(); });
+
     Reply inner;
     bool innerDone = false;
     QTimer::singleShot(0, [&] {

@@ -1,11 +1,14 @@
 // The tool screens with the real product libraries against tallysim: each
 // tool shown and left by Back and by the form-finished message, a missing and
-// an incomplete library, the language and help hand-over, and Exit.
+// an incomplete library, the language and help hand-over, Exit, and two
+// libraries asking the one port at once.
 
 #include "portdeckdictionary.h"
 #include "tooltestfixture.h"
 
+#include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -223,4 +226,41 @@ TEST_F(ToolScreens, TheHelpOverrideIsResetBeforeATool)
     frame->helpBtnClick();
     EXPECT_EQ(ui.shown.last().number, 130);
     FreeLibrary(quillon);
+}
+
+TEST_F(ToolScreens, FlashOpenedWhileTheConfigurationStillReadsGetsItsOwnAnswers)
+{
+    // Two libraries on the one port, the first one's wait still on the stack
+    // when the second one asks. A real line speed, so that answers arrive in pieces.
+    registerSerial("Business Modem", "TL0009");
+    if (!sim("56k", 2, {"--serial", "TL0009", "--fault", "baud=57600"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    openProduct("56KModem");
+    ASSERT_TRUE(waitFor([&] { return frame->appwizBtn->isEnabled(); }));
+    settle(2);
+
+    // The user clicks Flash From Disk as the configuration's first answer begins to arrive.
+    bool clicked = false;
+    QObject::connect(frame->ApdComPort1, &TApdComPort::triggerAvail, frame.get(), [&] {
+        QWidget *mantlet = formNamed("TMantletForm");
+        if (clicked || !mantlet || !mantlet->isVisible() || !frame->flashdiskbtn->isEnabled())
+            return;
+        clicked = true;
+        QTimer::singleShot(0, frame.get(), [&] { click(frame->flashdiskbtn); });
+    });
+    click(frame->appwizBtn);
+    ASSERT_TRUE(waitFor([&] { return clicked && frame->control == "FlashFromDisk"; }));
+    QWidget *sprocket = shownForm();
+    ASSERT_NE(sprocket, nullptr);
+    EXPECT_TRUE(sprocket->inherits("TSprocketForm"));
+    auto *date = inForm<QLabel>(sprocket, "FirmwareDateValue");
+    ASSERT_TRUE(waitFor([&] { return !date->text().isEmpty(); }));
+    EXPECT_EQ(date->text(), "03/10/99");
+    // The configuration got its own answers too, and asked on once the updater had its.
+    QWidget *mantlet = formNamed("TMantletForm");
+    EXPECT_TRUE(waitFor([&] { return inForm<QLabel>(mantlet, "SerialNumberValue")->text() == "TL0009"; }))
+        << qPrintable(transcript(2)) << qPrintable(inForm<QLabel>(mantlet, "StatusLabel")->text());
+    EXPECT_TRUE(waitFor([&] { return inForm<QLabel>(mantlet, "StatusLabel")->text().isEmpty(); }));
+    EXPECT_TRUE(transcript(2).contains("> ati4\\r"));
 }
