@@ -172,29 +172,18 @@ void TGantryForm::SendFileBtnClick()
 {
     if (bTransfer || !protocol_)
         return;
-    const QString path = ui().openFileName(this, text("Send File"), QString(), text("All files (*)"));
-    if (path.isEmpty())
-        return;
-    if (!link_->portOpen()) {
-        setStatus(StatusLabel, "The port is not open.");
-        return;
-    }
-    if (!protocol_->comPort())
-        protocol_->setComPort(link_->port());
-    transferFile_ = QFileInfo(path).fileName();
-    transferError_ = 0;
-    bTransfer = true;
-    updateButtons();
-    setStatus(StatusLabel, "Sending %s by Xmodem...", {transferFile_});
-    protocol_->setFileName(path);
-    protocol_->startTransmit();
+    startTransfer(ui().openFileName(this, text("Send File"), QString(), text("All files (*)")), true);
 }
 
 void TGantryForm::ReceiveFileBtnClick()
 {
     if (bTransfer || !protocol_)
         return;
-    const QString path = ui().saveFileName(this, text("Receive File"), QString(), text("All files (*)"));
+    startTransfer(ui().saveFileName(this, text("Receive File"), QString(), text("All files (*)")), false);
+}
+
+void TGantryForm::startTransfer(const QString &path, bool sending)
+{
     if (path.isEmpty())
         return;
     if (!link_->portOpen()) {
@@ -207,9 +196,12 @@ void TGantryForm::ReceiveFileBtnClick()
     transferError_ = 0;
     bTransfer = true;
     updateButtons();
-    setStatus(StatusLabel, "Receiving %s by Xmodem...", {transferFile_});
+    setStatus(StatusLabel, sending ? "Sending %s by Xmodem..." : "Receiving %s by Xmodem...", {transferFile_});
     protocol_->setFileName(path);
-    protocol_->startReceive();
+    if (sending)
+        protocol_->startTransmit();
+    else
+        protocol_->startReceive();
 }
 
 void TGantryForm::protocolError(int code)

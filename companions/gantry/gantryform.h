@@ -54,6 +54,7 @@ protected:
 private:
     void SendFileBtnClick();
     void ReceiveFileBtnClick();
+    void startTransfer(const QString &path, bool sending);
     void ClearBtnClick();
     void keysTyped(const QByteArray &bytes);
     void dataReceived(const QByteArray &data);

@@ -41,8 +41,8 @@ void TMantletForm::showForm(bool show, bool countryChangeable, bool firstTimeIns
     WelcomeCountryLabel->setVisible(countryChangeable);
     if (!bWaitingForReset)
         PageControl->setCurrentWidget(firstTimeInstall ? WelcomePage : SettingsPage);
-    if (CountryValue->text().isEmpty())
-        CountryValue->setText(companions::countryOfProductType(productType));
+    if (Identity.country->text().isEmpty())
+        Identity.country->setText(companions::countryOfProductType(productType));
     this->show();
     raise();
     updateButtons();
@@ -79,15 +79,7 @@ void TMantletForm::usbResetReceived()
         QTimer::singleShot(0, this, &TMantletForm::resumeAfterReset);
 }
 
-void TMantletForm::reportNoAnswer(const Reply &reply)
-{
-    if (reply.result == Reply::PortClosed)
-        setStatus(StatusLabel, "The modem's port is not open.");
-    else if (reply.result == Reply::Error)
-        setStatus(StatusLabel, "The modem refused the command.");
-    else
-        setStatus(StatusLabel, "The modem does not answer.");
-}
+void TMantletForm::reportNoAnswer(const Reply &reply) { setStatus(StatusLabel, companions::replyProblem(reply)); }
 
 bool TMantletForm::readModem()
 {
@@ -102,13 +94,8 @@ bool TMantletForm::readModem()
     bool ok = id.ok();
     if (ok) {
         const companions::DeviceIdentity identity = companions::parseIdentity(id.text);
-        ProductValue->setText(identity.name);
-        ProductIdValue->setText(identity.productId);
-        FirmwareDateValue->setText(identity.firmwareDate);
-        FirmwareRevValue->setText(identity.firmwareRev);
-        SerialNumberValue->setText(identity.serialNumber);
-        currentCountry_ = companions::countryOfProductType(identity.productType);
-        CountryValue->setText(currentCountry_);
+        Identity.show(identity);
+        currentCountry_ = Identity.country->text();
 
         Reply settings = link_->command("ati4\r");
         if (!guard)

@@ -3,6 +3,7 @@
 
 #include "clock.h"
 #include "devicelink.h"
+#include "formparts.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -15,25 +16,9 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+using companions::titleLabel;
+
 namespace {
-
-QLabel *titleLabel(const QString &text, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    QFont f = label->font();
-    f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() * 1.2);
-    label->setFont(f);
-    return label;
-}
-
-QLabel *valueLabel(const char *name, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
 
 QPushButton *button(const char *name, const QString &caption, QWidget *parent)
 {
@@ -107,26 +92,8 @@ void TMantletForm::buildSettingsPage()
     v->addWidget(titleLabel(QStringLiteral("Business Modem Configuration"), SettingsPage));
 
     auto *columns = new QHBoxLayout;
-    auto *identity = new QGroupBox(QStringLiteral("Modem"), SettingsPage);
-    identity->setObjectName(QStringLiteral("IdentityGroup"));
-    auto *idForm = new QFormLayout(identity);
-    ProductValue = valueLabel("ProductValue", identity);
-    ProductValue->setWordWrap(true);
-    ProductIdValue = valueLabel("ProductIdValue", identity);
-    FirmwareDateValue = valueLabel("FirmwareDateValue", identity);
-    FirmwareRevValue = valueLabel("FirmwareRevValue", identity);
-    SerialNumberValue = valueLabel("SerialNumberValue", identity);
-    CountryValue = valueLabel("CountryValue", identity);
-    idForm->addRow(QStringLiteral("Product:"), ProductValue);
-    idForm->addRow(QStringLiteral("Product ID:"), ProductIdValue);
-    idForm->addRow(QStringLiteral("Firmware date:"), FirmwareDateValue);
-    idForm->addRow(QStringLiteral("Firmware revision:"), FirmwareRevValue);
-    idForm->addRow(QStringLiteral("Serial number:"), SerialNumberValue);
-    idForm->addRow(QStringLiteral("Country:"), CountryValue);
-    for (QLabel *l : {ProductValue, ProductIdValue, FirmwareDateValue, FirmwareRevValue, SerialNumberValue,
-                      CountryValue})
-        keepUntranslated(l);
-    columns->addWidget(identity, 1);
+    Identity = companions::IdentityLabels(SettingsPage);
+    columns->addWidget(Identity.group, 1);
 
     auto *settings = new QGroupBox(QStringLiteral("Settings"), SettingsPage);
     settings->setObjectName(QStringLiteral("SettingsGroup"));

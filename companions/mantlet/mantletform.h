@@ -6,6 +6,7 @@
 // page on the first installation.
 
 #include "companionform.h"
+#include "formparts.h"
 #include "modemsettings.h"
 #include "productlibs.h"
 
@@ -56,12 +57,7 @@ public:
     QWidget *CountryPage;
     QLabel *WelcomeCountryLabel;
     QPushButton *ContinueBtn;
-    QLabel *ProductValue;
-    QLabel *ProductIdValue;
-    QLabel *FirmwareDateValue;
-    QLabel *FirmwareRevValue;
-    QLabel *SerialNumberValue;
-    QLabel *CountryValue;
+    companions::IdentityLabels Identity;
     QMap<QString, QSpinBox *> RegisterEdits;
     QComboBox *FlowControlCombo;
     QPushButton *CountryBtn;

@@ -2,6 +2,7 @@
 
 #include "deviceanswers.h"
 #include "devicelink.h"
+#include "formparts.h"
 #include "uiservices.h"
 #include "windowmessages.h"
 
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 using companions::Reply;
+using companions::valueLabel;
 
 namespace {
 
@@ -26,14 +28,6 @@ struct LineType {
 const LineType kLineTypes[] = {{6, "Leased line, 64 kbit/s"}, {7, "Leased line, 128 kbit/s"},
                                {8, "Leased line, 144 kbit/s"}};
 
-QLabel *valueLabel(const char *name, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
-
 } // namespace
 
 TTesselForm::TTesselForm(QWidget *host) : CompanionForm(host, QStringLiteral("TTesselForm"))
@@ -41,31 +35,11 @@ TTesselForm::TTesselForm(QWidget *host) : CompanionForm(host, QStringLiteral("TT
     link_ = new companions::DeviceLink(this);
     auto *v = new QVBoxLayout(this);
     v->setContentsMargins(8, 8, 8, 8);
-    auto *title = new QLabel(QStringLiteral("IDSL Modem Configuration"), this);
-    QFont f = title->font();
-    f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() * 1.2);
-    title->setFont(f);
-    v->addWidget(title);
+    v->addWidget(companions::titleLabel(QStringLiteral("IDSL Modem Configuration"), this));
 
     auto *columns = new QHBoxLayout;
-    auto *identity = new QGroupBox(QStringLiteral("Modem"), this);
-    identity->setObjectName(QStringLiteral("IdentityGroup"));
-    auto *idForm = new QFormLayout(identity);
-    ProductValue = valueLabel("ProductValue", identity);
-    ProductValue->setWordWrap(true);
-    ProductIdValue = valueLabel("ProductIdValue", identity);
-    FirmwareDateValue = valueLabel("FirmwareDateValue", identity);
-    FirmwareRevValue = valueLabel("FirmwareRevValue", identity);
-    SerialNumberValue = valueLabel("SerialNumberValue", identity);
-    CountryValue = valueLabel("CountryValue", identity);
-    idForm->addRow(QStringLiteral("Product:"), ProductValue);
-    idForm->addRow(QStringLiteral("Product ID:"), ProductIdValue);
-    idForm->addRow(QStringLiteral("Firmware date:"), FirmwareDateValue);
-    idForm->addRow(QStringLiteral("Firmware revision:"), FirmwareRevValue);
-    idForm->addRow(QStringLiteral("Serial number:"), SerialNumberValue);
-    idForm->addRow(QStringLiteral("Country:"), CountryValue);
-    columns->addWidget(identity, 1);
+    Identity = companions::IdentityLabels(this);
+    columns->addWidget(Identity.group, 1);
 
     auto *line = new QGroupBox(QStringLiteral("Line"), this);
     line->setObjectName(QStringLiteral("LineGroup"));
@@ -83,9 +57,6 @@ TTesselForm::TTesselForm(QWidget *host) : CompanionForm(host, QStringLiteral("TT
     lineForm->addRow(QStringLiteral("Telephone number:"), SpidValue);
     columns->addWidget(line, 1);
     v->addLayout(columns, 1);
-    for (QLabel *l : {ProductValue, ProductIdValue, FirmwareDateValue, FirmwareRevValue, SerialNumberValue,
-                      CountryValue, LineStatusValue, PppModeValue, SpidValue})
-        keepUntranslated(l);
 
     StatusLabel = new QLabel(this);
     StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
@@ -149,15 +120,7 @@ void TTesselForm::updateButtons()
     ApplyBtn->setEnabled(!bBusy && loaded && LineTypeCombo->currentData().toInt() != loadedLineType_);
 }
 
-void TTesselForm::reportProblem(const Reply &reply)
-{
-    if (reply.result == Reply::PortClosed)
-        setStatus(StatusLabel, "The modem's port is not open.");
-    else if (reply.result == Reply::Error)
-        setStatus(StatusLabel, "The modem refused the command.");
-    else
-        setStatus(StatusLabel, "The modem does not answer.");
-}
+void TTesselForm::reportProblem(const Reply &reply) { setStatus(StatusLabel, companions::replyProblem(reply)); }
 
 bool TTesselForm::readModem()
 {
@@ -171,12 +134,7 @@ bool TTesselForm::readModem()
     Reply line, data;
     if (id.ok()) {
         const companions::DeviceIdentity identity = companions::parseIdentity(id.text);
-        ProductValue->setText(identity.name);
-        ProductIdValue->setText(identity.productId);
-        FirmwareDateValue->setText(identity.firmwareDate);
-        FirmwareRevValue->setText(identity.firmwareRev);
-        SerialNumberValue->setText(identity.serialNumber);
-        CountryValue->setText(companions::countryOfProductType(identity.productType));
+        Identity.show(identity);
         line = link_->command("ati12\r");
         if (!guard)
             return false;

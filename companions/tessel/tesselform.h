@@ -4,6 +4,7 @@
 // written back, and "Done" back to the host.
 
 #include "companionform.h"
+#include "formparts.h"
 #include "productlibs.h"
 
 class QComboBox;
@@ -22,12 +23,7 @@ public:
     void showForm(bool show);
     bool isBusy() const { return bBusy; }
 
-    QLabel *ProductValue;
-    QLabel *ProductIdValue;
-    QLabel *FirmwareDateValue;
-    QLabel *FirmwareRevValue;
-    QLabel *SerialNumberValue;
-    QLabel *CountryValue;
+    companions::IdentityLabels Identity;
     QComboBox *LineTypeCombo;
     QLabel *LineStatusValue;
     QLabel *PppModeValue;
