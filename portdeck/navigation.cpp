@@ -82,8 +82,6 @@ void TcontainerFrame::EnableTools()
     backbtn->show();
     backbtn->setEnabled(true);
     backbtn->paintAvailable(true);
-    TerminateBtn->setEnabled(true);
-    TerminateBtn->paintAvailable(true);
 }
 
 void TcontainerFrame::resetQuillonHelpOverride()

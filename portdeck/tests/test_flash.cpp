@@ -102,8 +102,11 @@ TEST_F(FlashFromDisk, TheDeviceResetIsWaitedOutAndTheNewDateShown)
     const int handle = frame->usbResetTriggerHandle;
     click(frame->flashdiskbtn);
     EXPECT_EQ(frame->usbResetTriggerHandle, handle);
-    click(frame->TerminateBtn);
+    // The Exit refused during the download stays disabled; the window still closes.
+    EXPECT_FALSE(frame->TerminateBtn->isEnabled());
+    frame->close();
     EXPECT_TRUE(terminated);
+    EXPECT_TRUE(logHas("Terminated in FormClose()\n"));
     EXPECT_EQ(frame->libs.updater.module, nullptr);
 }
 
