@@ -1,7 +1,8 @@
 // What Portdeck calls in its product libraries, with which arguments and in
 // which order: ShowDLL for every operation and product, the wizard's modes,
-// the language hand-over, the European-switch answer and the unloading. One
-// recording library stands in for all six.
+// the routing of the port's and the protocol's events, the language hand-over,
+// the European-switch answer and the unloading. One recording library stands
+// in for all six.
 
 #include "tooltestfixture.h"
 
@@ -175,6 +176,51 @@ TEST_F(LibraryCalls, EuropeanSwitchFromTheLibraryOnceInitialisedElseFromTheStore
     setEuropean(7);
     EXPECT_EQ(frame->EuropeanSwitchStatus(), 7);
     EXPECT_EQ(calls(), QStringList({"_EuropeanSwitchStatus", "_EuropeanSwitchStatus"}));
+}
+
+TEST_F(LibraryCalls, PortAndProtocolEventsGoToTheLibraryOfTheCurrentActivity)
+{
+    struct Route {
+        const char *activity;   // currentActivity, and control
+        const char *product;
+        QStringList avail, status, error, finish;
+    };
+    const QList<Route> routes = {
+        {"FlashFromDisk", "56KModem", {"_ModemUpdaterComPort1TriggerAvail({port},5)"},
+         {"_ModemUpdaterProtocol1ProtocolStatus({protocol},2)"}, {"_ModemUpdaterProtocol1ProtocolError({protocol},-3)"},
+         {"_ModemUpdaterProtocol1ProtocolFinish({protocol},0)"}},
+        {"Appwizard", "56KModem", {"_CorvaneComPort1TriggerAvail({port},5)"}, {}, {}, {}},
+        {"Appwizard", "ISDNTA", {"_QuillonComPort1TriggerAvail({port},5)"}, {}, {}, {}},
+        {"Appwizard", "IDSL", {}, {}, {}, {}},
+        {"Terminal", "ISDNTA", {}, {}, {"_TerminalProtocol1ProtocolError({protocol},-3)"},
+         {"_TerminalProtocol1ProtocolFinish({protocol},0)"}},
+        {"Decoder", "ISDNTA", {}, {}, {}, {}},
+        {"None", "None", {}, {}, {}, {}},
+    };
+    for (const Route &r : routes) {
+        SCOPED_TRACE(std::string(r.activity) + " / " + r.product);
+        frame->currentActivity = QLatin1String(r.activity);
+        select(r.activity, r.product);
+        frame->ApdComPort1TriggerAvail(5);
+        EXPECT_EQ(calls(), r.avail);
+        frame->ApdProtocol1ProtocolStatus(2);
+        EXPECT_EQ(calls(), r.status);
+        frame->ApdProtocol1ProtocolError(-3);
+        EXPECT_EQ(calls(), r.error);
+        frame->ApdProtocol1ProtocolFinish(0);
+        EXPECT_EQ(calls(), r.finish);
+    }
+
+    // During a flash a data trigger asks the updater for its last command first;
+    // a reset announced after its own "at~x!" is the updater's to handle.
+    frame->currentActivity = QStringLiteral("FlashFromDisk");
+    select("FlashFromDisk", "56KModem");
+    frame->ApdComPort1TriggerData(4);
+    EXPECT_EQ(calls(), QStringList({"_LastComportCmd", "_ModemUpdaterComPort1TriggerData({port},4)"}));
+    EXPECT_TRUE(logHas("at~x! <--lastflashcmd\n"));
+    frame->currentActivity = QStringLiteral("Terminal");
+    frame->ApdComPort1TriggerData(4);
+    EXPECT_TRUE(calls().isEmpty());
 }
 
 TEST_F(LibraryCalls, LanguageGoesToFiveLibrariesInOrderAndUnloadingToAllSix)

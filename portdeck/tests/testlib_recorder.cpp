@@ -56,7 +56,10 @@ RECORDER_EXPORT void _SetConfigLanguage(int language, int locale)
 {
     note("_SetConfigLanguage(%x,%x)", language, locale);
 }
-RECORDER_EXPORT void _CorvaneComPort1TriggerAvail(QObject *, unsigned short) {}
+RECORDER_EXPORT void _CorvaneComPort1TriggerAvail(QObject *sender, unsigned short count)
+{
+    note("_CorvaneComPort1TriggerAvail(%p,%u)", static_cast<void *>(sender), count);
+}
 RECORDER_EXPORT void _SetComPtrsConfigForm(TApdComPort *port, const char *device)
 {
     note("_SetComPtrsConfigForm(%p,%s)", static_cast<void *>(port), text(device));
@@ -89,7 +92,10 @@ RECORDER_EXPORT unsigned char _EuropeanSwitchStatus()
 }
 RECORDER_EXPORT void _SetQuillonHelpIdOverride(int help) { note("_SetQuillonHelpIdOverride(%d)", help); }
 RECORDER_EXPORT int _GetQuillonHelpIdOverride() { return 0; }
-RECORDER_EXPORT void _QuillonComPort1TriggerAvail(QObject *, unsigned short) {}
+RECORDER_EXPORT void _QuillonComPort1TriggerAvail(QObject *sender, unsigned short count)
+{
+    note("_QuillonComPort1TriggerAvail(%p,%u)", static_cast<void *>(sender), count);
+}
 
 // Terminal library.
 RECORDER_EXPORT void _InitializeTerminal(QWidget *host, TApdComPort *port, TApdTapiDevice *tapi,
@@ -101,8 +107,14 @@ RECORDER_EXPORT void _InitializeTerminal(QWidget *host, TApdComPort *port, TApdT
 RECORDER_EXPORT void _SetTerminalTopLeftPoint(int x, int y) { note("_SetTerminalTopLeftPoint(%d,%d)", x, y); }
 RECORDER_EXPORT void _ShowTerminal(int show, const char *kind) { note("_ShowTerminal(%d,%s)", show, text(kind)); }
 RECORDER_EXPORT void _SetTermLanguage(int language, int locale) { note("_SetTermLanguage(%x,%x)", language, locale); }
-RECORDER_EXPORT void _TerminalProtocol1ProtocolError(QObject *, int) {}
-RECORDER_EXPORT void _TerminalProtocol1ProtocolFinish(QObject *, int) {}
+RECORDER_EXPORT void _TerminalProtocol1ProtocolError(QObject *sender, int code)
+{
+    note("_TerminalProtocol1ProtocolError(%p,%d)", static_cast<void *>(sender), code);
+}
+RECORDER_EXPORT void _TerminalProtocol1ProtocolFinish(QObject *sender, int code)
+{
+    note("_TerminalProtocol1ProtocolFinish(%p,%d)", static_cast<void *>(sender), code);
+}
 
 // Firmware updater.
 RECORDER_EXPORT void _InitializeModemUpdater(QWidget *host, TApdComPort *port, TApdProtocol *protocol,
@@ -121,15 +133,31 @@ RECORDER_EXPORT void _SetFlashLanguage(int language, int locale)
 {
     note("_SetFlashLanguage(%x,%x)", language, locale);
 }
-RECORDER_EXPORT void _ModemUpdaterProtocol1ProtocolStatus(QObject *, int) {}
-RECORDER_EXPORT void _ModemUpdaterProtocol1ProtocolError(QObject *, int) {}
-RECORDER_EXPORT void _ModemUpdaterProtocol1ProtocolFinish(QObject *, int) {}
-RECORDER_EXPORT void _ModemUpdaterComPort1TriggerAvail(QObject *, unsigned short) {}
-RECORDER_EXPORT void _ModemUpdaterComPort1TriggerData(QObject *, int) {}
+RECORDER_EXPORT void _ModemUpdaterProtocol1ProtocolStatus(QObject *sender, int options)
+{
+    note("_ModemUpdaterProtocol1ProtocolStatus(%p,%d)", static_cast<void *>(sender), options);
+}
+RECORDER_EXPORT void _ModemUpdaterProtocol1ProtocolError(QObject *sender, int code)
+{
+    note("_ModemUpdaterProtocol1ProtocolError(%p,%d)", static_cast<void *>(sender), code);
+}
+RECORDER_EXPORT void _ModemUpdaterProtocol1ProtocolFinish(QObject *sender, int code)
+{
+    note("_ModemUpdaterProtocol1ProtocolFinish(%p,%d)", static_cast<void *>(sender), code);
+}
+RECORDER_EXPORT void _ModemUpdaterComPort1TriggerAvail(QObject *sender, unsigned short count)
+{
+    note("_ModemUpdaterComPort1TriggerAvail(%p,%u)", static_cast<void *>(sender), count);
+}
+RECORDER_EXPORT void _ModemUpdaterComPort1TriggerData(QObject *sender, int handle)
+{
+    note("_ModemUpdaterComPort1TriggerData(%p,%d)", static_cast<void *>(sender), handle);
+}
 RECORDER_EXPORT void _LastComportCmd(char *buffer)
 {
+    note("_LastComportCmd");
     if (buffer)
-        buffer[0] = '\0';
+        std::snprintf(buffer, productlibs::kLastCommandBufferSize, "at~x!");
 }
 
 // Decoder library.
