@@ -3,6 +3,7 @@
 #include "fresh_root.h"
 #include "formhelpers.h"
 #include "hostharness.h"
+#include "ptypair.h"
 #include "simdevice.h"
 #include "uiservices.h"
 
@@ -50,6 +51,11 @@ protected:
     void start(const QString &product, const char *kind, const QStringList &extra = {})
     {
         startDevice(product, extra);
+        attach(kind);
+    }
+    // Initialises and shows the terminal on the host's port, as the host does.
+    void attach(const char *kind)
+    {
         ASSERT_TRUE(lib.loaded()) << qPrintable(lastModuleError());
         auto init = lib.fn<InitializeTerminalFn>("_InitializeTerminal");
         auto show = lib.fn<ShowTerminalFn>("_ShowTerminal");
@@ -127,6 +133,50 @@ TEST_F(GantryTest, SendsAFileByXmodemAndReportsTheFinish)
     EXPECT_TRUE(eventually([&] { return sim->transcript().contains(QStringLiteral("3025 bytes accepted")); }));
 }
 
+// One Xmodem block with its checksum, padded with ^Z.
+QByteArray xmodemBlock(int number, QByteArray data)
+{
+    data = data.leftJustified(128, '\x1a', true);
+    unsigned char sum = 0;
+    for (const char c : data)
+        sum = static_cast<unsigned char>(sum + static_cast<unsigned char>(c));
+    return QByteArray(1, '\x01') + char(number) + char(255 - number) + data + char(sum);
+}
+
+TEST_F(GantryTest, ReceivesAFileByXmodemFromTheDevice)
+{
+    // The device's side is played here: it sends when the terminal asks.
+    PtyPair device;
+    ASSERT_TRUE(device.valid());
+    device.registerAs(kCom);
+    host = std::make_unique<HostHarness>(kCom);
+    ASSERT_TRUE(host->openPort());
+    attach("corvane");
+
+    QByteArray data;
+    for (int i = 0; i < 300; ++i)
+        data.append(char(i * 7));
+    const QString target = files.filePath(QStringLiteral("capture.bin"));
+    ui.fileAnswers << target;
+    clickButton(form, "ReceiveFileBtn");
+    EXPECT_EQ(labelText(form, "StatusLabel"), QStringLiteral("Receiving capture.bin by Xmodem..."));
+    ASSERT_TRUE(device.receiveUntil("\x15", 10000).contains('\x15'));   // the receiver's start NAK
+    for (int block = 1; block <= 3; ++block) {
+        device.send(xmodemBlock(block, data.mid((block - 1) * 128, 128)));
+        ASSERT_TRUE(device.receiveUntil("\x06", 5000).contains('\x06')) << "block " << block;
+    }
+    device.send("\x04");
+    ASSERT_TRUE(device.receiveUntil("\x06", 5000).contains('\x06'));
+
+    ASSERT_TRUE(eventually([&] { return !host->protocolFinishes.isEmpty(); }, 10000));
+    EXPECT_EQ(host->protocolFinishes, QList<int>{0});
+    EXPECT_EQ(labelText(form, "StatusLabel"), QStringLiteral("The transfer of capture.bin is complete."));
+    QFile got(target);
+    ASSERT_TRUE(got.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(got.readAll().startsWith(data));
+    EXPECT_TRUE(child<QPushButton>(form, "ReceiveFileBtn")->isEnabled());
+}
+
 TEST_F(GantryTest, AClosedPortIsReportedWhenTyping)
 {
     start(QStringLiteral("56k"), "corvane");
@@ -187,6 +237,23 @@ TEST_F(TesselTest, WritesTheLineRateAndReadsItBack)
     EXPECT_EQ(sim->commands().mid(3, 2), (QStringList{"AT*W=8\\r", "AT&W\\r"}));
     EXPECT_EQ(combo->currentData().toInt(), 8);
     EXPECT_TRUE(sim->transcript().contains(QStringLiteral("*W =8  Leased Line 144K")));
+}
+
+TEST_F(TesselTest, ARefusedQueryIsReportedAndWhatWasReadStays)
+{
+    startDevice(QStringLiteral("idsl"), {QStringLiteral("--fault"), QStringLiteral("error=ati12")});
+    ASSERT_TRUE(lib.loaded()) << qPrintable(lastModuleError());
+    lib.fn<InitializeIDSLFormFn>("_InitializeIDSLForm")(host->window.sheet, &host->port, &host->window,
+                                                        productlibs::kFormFinishedMessage);
+    destroy = lib.fn<VoidFn>("_DestroyIDSLFormDll");
+    lib.fn<ShowFlagFn>("_ShowIDSLForm")(1);
+    form = formIn(host->window.sheet, "TTesselForm");
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(eventually([&] { return labelText(form, "StatusLabel") == QStringLiteral("The modem refused the command."); }));
+    EXPECT_EQ(labelText(form, "SerialNumberValue"), QStringLiteral("LM0901005"));
+    EXPECT_FALSE(child<QPushButton>(form, "ApplyBtn")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(form, "DoneBtn")->isEnabled());
+    EXPECT_EQ(sim->commands(), (QStringList{"ati7\\r", "ati12\\r"}));
 }
 
 // --- Wicket -----------------------------------------------------------------

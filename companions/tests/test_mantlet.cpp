@@ -229,6 +229,26 @@ TEST_F(MantletTest, ASerialModemKeepsItsPortWhenTheCountryChanges)
     EXPECT_FALSE(sim->commands().contains("at~x!\\r"));
 }
 
+TEST_F(MantletTest, LineNoiseAfterTheAnswersDoesNotSpoilThem)
+{
+    start(QStringLiteral("56k"), false, false, false, {QStringLiteral("--fault"), QStringLiteral("garbage=12")});
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(labelText(form, "SerialNumberValue"), QStringLiteral("TL0310003"));
+    EXPECT_EQ(child<QSpinBox>(form, "RegisterS7Edit")->value(), 50);
+    EXPECT_EQ(labelText(form, "StatusLabel"), QString());
+}
+
+TEST_F(MantletTest, AModemThatFallsSilentIsReportedAndCanStillBeLeft)
+{
+    start(QStringLiteral("56k"), false, false, false, {QStringLiteral("--fault"), QStringLiteral("silent-after=1")});
+    ASSERT_TRUE(eventually([&] { return labelText(form, "StatusLabel") == QStringLiteral("The modem does not answer."); }));
+    EXPECT_EQ(labelText(form, "SerialNumberValue"), QStringLiteral("TL0310003"));
+    EXPECT_FALSE(child<QPushButton>(form, "ApplyBtn")->isEnabled());
+    clickButton(form, "DoneBtn");
+    ASSERT_TRUE(eventually([&] { return host->window.count(productlibs::kFormFinishedMessage) == 1; }));
+    EXPECT_EQ(host->window.messages.last().lParam, 0);
+}
+
 TEST_F(MantletTest, AClosedPortIsReportedNotWaitedFor)
 {
     start(QStringLiteral("56k"), false, false, false);
