@@ -160,7 +160,10 @@ void TWicketForm::decode(const QString &capture)
     if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
         !file.open(QIODevice::ReadOnly)) {
         // The decoder explains itself on its first line ("Error: Could not open input file ...").
-        const QString reason = !ended ? text("The decoder did not finish.") : said.section(QLatin1Char('\n'), 0, 0);
+        QString reason = !ended ? text("The decoder did not finish.") : said.section(QLatin1Char('\n'), 0, 0);
+        if (reason.isEmpty())
+            reason = process.error() == QProcess::FailedToStart ? text("The decoder could not be started.")
+                                                                 : text("The decoder wrote no report.");
         setStatus(StatusLabel, "The capture could not be decoded.");
         updateButtons();
         message(text("The capture could not be decoded: %s", {reason}), MB_OK, MB_ICONWARNING);
