@@ -108,7 +108,7 @@ struct TApdProtocol::Impl {
         tries = 0;
         frame.clear();
         pending.clear();
-        port->setDataSink([this](const QByteArray &chunk) { onData(chunk); });
+        port->setDataSink([this](const QByteArray &chunk) { return onData(chunk); });
         status.start(tl::ticksToMs(qMax(1, statusTicks)));
         emit q->protocolStatus(1);
     }
@@ -181,17 +181,19 @@ struct TApdProtocol::Impl {
         }
     }
 
-    void onData(const QByteArray &chunk)
+    // Returns how many characters belonged to the transfer.
+    qsizetype onData(const QByteArray &chunk)
     {
         QPointer<TApdProtocol> self(q);
-        for (char c : chunk) {
+        for (qsizetype i = 0; i < chunk.size(); ++i) {
             if (!self || phase == Phase::Idle)
-                return;
+                return i;
             if (phase == Phase::Receive)
-                receiveByte(c);
+                receiveByte(chunk[i]);
             else
-                sendSideByte(c);
+                sendSideByte(chunk[i]);
         }
+        return chunk.size();
     }
 
     void sendSideByte(char c)

@@ -126,7 +126,7 @@ struct TApdComPort::Impl {
     QList<Wait *> waits;
     std::deque<Event> events;
     std::function<void(char)> waitCharHook;
-    std::function<void(const QByteArray &)> sink;
+    std::function<qsizetype(const QByteArray &)> sink;
 
     explicit Impl(TApdComPort *owner) : q(owner) {}
 
@@ -235,18 +235,24 @@ struct TApdComPort::Impl {
         return true;
     }
 
-    bool handleChunk(quint64 serial, const QByteArray &chunk)
+    bool handleChunk(quint64 serial, const QByteArray &whole)
     {
         QPointer<TApdComPort> self(q);
-        events.push_back({Event::FeedPackets, chunk, 0, serial});
-        scanTriggers(chunk);
+        events.push_back({Event::FeedPackets, whole, 0, serial});
+        scanTriggers(whole);
+        QByteArray chunk = whole;
         if (sink) {
             // A running file transfer owns the data; packets and triggers still see it.
             auto target = sink;
-            target(chunk);
+            const qsizetype taken = target(chunk);
             if (!self)
                 return false;
-        } else if (!waits.isEmpty()) {
+            if (sink || taken >= chunk.size())
+                return drainEvents();
+            // The transfer ended inside this chunk: what follows it is ordinary data.
+            chunk = chunk.mid(qMax<qsizetype>(0, taken));
+        }
+        if (!waits.isEmpty()) {
             append(chunk);
             pumpWaits();
         } else {
@@ -528,6 +534,6 @@ void TApdComPort::detachPacket(TApdDataPacket *packet)
     d->packets.removeIf([packet](const QPointer<TApdDataPacket> &p) { return !p || p == packet; });
 }
 
-void TApdComPort::setDataSink(std::function<void(const QByteArray &)> sink) { d->sink = std::move(sink); }
+void TApdComPort::setDataSink(std::function<qsizetype(const QByteArray &)> sink) { d->sink = std::move(sink); }
 
 quint64 TApdComPort::chunkSerial() const { return d->chunkSerial; }

@@ -81,8 +81,11 @@ public:
 
     // While a file transfer runs it takes every received character through this
     // sink instead of the input buffer (packets and triggers still see them).
-    // An empty function gives the data back to the buffer.
-    void setDataSink(std::function<void(const QByteArray &)> sink);
+    // The sink returns how many characters of the chunk it took: when the
+    // transfer ends inside a chunk, the rest (the device's first words after
+    // it) goes where data goes without a sink. An empty function gives the data
+    // back to the buffer.
+    void setDataSink(std::function<qsizetype(const QByteArray &)> sink);
 
     // Number of received chunks so far; a packet armed now ignores those.
     quint64 chunkSerial() const;

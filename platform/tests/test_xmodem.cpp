@@ -107,6 +107,26 @@ TEST_F(XmodemTest, SentFileArrivesIntactWithARefusedBlockSentAgain)
     EXPECT_EQ(status.last().at(0).toInt(), 2);
 }
 
+TEST_F(XmodemTest, WhatTheDeviceSaysRightAfterTheTransferReachesTheProgram)
+{
+    writeFile("c:\\fw.bin", sampleFile(100));
+    protocol.setFileName("c:\\fw.bin");
+    QSignalSpy finish(&protocol, &TApdProtocol::protocolFinish);
+    QByteArray after;
+    QObject::connect(&port, &TApdComPort::triggerAvail, &port, [&](int count) { after += port.getBlock(count); });
+    protocol.startTransmit();
+    pty.send(QByteArray(1, NAK));
+    ASSERT_EQ(pty.receiveCount(132).size(), 132);
+    pty.send(QByteArray(1, ACK));
+    EXPECT_EQ(pty.receiveCount(1), QByteArray(1, EOT));
+    // The end's ACK and the device's own result in one piece.
+    pty.send(QByteArray(1, ACK) + "\r\nOK\r\n");
+    ASSERT_TRUE(finish.count() == 1 || finish.wait(2000));
+    EXPECT_EQ(finish.at(0).at(0).toInt(), int(ecOK));
+    pumpEvents(50);
+    EXPECT_EQ(after, QByteArray("\r\nOK\r\n"));
+}
+
 TEST_F(XmodemTest, ReceivedFileArrivesIntactWhenACorruptedBlockIsRetried)
 {
     const QByteArray original = sampleFile(333);
