@@ -4,8 +4,9 @@
 // the host's protocol component, and see the device restart with the new
 // firmware. A device restarts by itself once the image is written; the host
 // waits that reset out and hands the port back (_USBResetReceived). One that
-// stays up is restarted with "at~x!", whose reset the host passes to us, and
-// we wait for its port ourselves. The new firmware date is confirmed by "ati7".
+// stays up (it answers "OK", or nothing) is restarted with "at~x!", whose reset
+// the host passes to us, and we wait for its port ourselves. The new firmware
+// date is confirmed by "ati7".
 
 #include "companionform.h"
 #include "firmwareimage.h"

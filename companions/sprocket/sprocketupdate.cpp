@@ -151,8 +151,23 @@ void TSprocketForm::dataReceived(const QByteArray &data)
         QTimer::singleShot(0, this, &TSprocketForm::deviceLeft);
         return;
     }
-    if (stage_ == Stage::Writing && companions::findFinalResult(tail_) == companions::FinalResult::Error)
+    if (stage_ != Stage::Writing)
+        return;
+    switch (companions::findFinalResult(tail_)) {
+    case companions::FinalResult::Error:
         finishUpdate(false, "The device refused the firmware image.");
+        break;
+    case companions::FinalResult::Ok:
+        // Written, and the device stays up: restart it now rather than after the wait.
+        tail_.clear();
+        QTimer::singleShot(0, this, [this] {
+            if (stage_ == Stage::Writing)
+                sendRestart();
+        });
+        break;
+    default:
+        break;
+    }
 }
 
 void TSprocketForm::portTriggerData(int)
