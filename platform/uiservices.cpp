@@ -209,6 +209,8 @@ int ScriptedUiServices::messageBox(QWidget *, const QString &text, const QString
                                    int)
 {
     shown.append({QStringLiteral("messageBox"), text, caption, buttons});
+    if (onMessage)
+        onMessage(text);
     const int kind = buttons & 0x0F;
     // Unscripted: the first button, except that Retry/Cancel cancels so a retry loop ends.
     const int fallback = kind == MB_YESNO || kind == MB_YESNOCANCEL ? IDYES

@@ -68,6 +68,8 @@ public:
     QList<int> languageAnswers;      // taken in order; -1 when empty
     bool helpExists = true;
     QList<Shown> shown;
+    // Called with each message box's text as it is shown (a test's hand on the world meanwhile).
+    std::function<void(const QString &text)> onMessage;
 
     int messageBox(QWidget *, const QString &text, const QString &caption, int buttons,
                    int icon) override;
