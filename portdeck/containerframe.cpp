@@ -217,6 +217,9 @@ void TcontainerFrame::connectHandlers()
     connect(SpidBtn, &PanelButton::clicked, this, &TcontainerFrame::SpidBtnClick);
     connect(protomonitorbtn, &PanelButton::clicked, this, &TcontainerFrame::protmonitorbtnClick);
     connect(flashdiskbtn, &PanelButton::clicked, this, &TcontainerFrame::flashdiskbtnClick);
+    connect(updatebtn, &PanelButton::clicked, this, &TcontainerFrame::updatebtnClick);
+    connect(OnlineManualBtn, &PanelButton::clicked, this, &TcontainerFrame::OnlineManualBtnClick);
+    connect(supportBtn, &PanelButton::clicked, this, &TcontainerFrame::supportBtnClick);
     setUpFileTransfer();
     connect(AboutPortdeck1, &QAction::triggered, this, &TcontainerFrame::AboutPortdeck1Click);
 }
@@ -226,6 +229,7 @@ void TcontainerFrame::createDialogs()
     AboutBox = new TAboutBox(versionText, dictionary, this);
     DebugForm = new TDebugForm(nullptr);
     NonModalMsgBox = new TNonModalMsgBox(dictionary, this);
+    connect(NonModalMsgBox, &TNonModalMsgBox::restoreClicked, this, [this] { bRestoreClicked = true; });
     PromptMsgForm = new TPromptMsgForm(dictionary, this);
 }
 

@@ -9,6 +9,7 @@
 #include "commandline.h"
 #include "debuglog.h"
 #include "libraries.h"
+#include "process.h"
 #include "productcodes.h"
 
 #include <QDateTime>
@@ -260,6 +261,28 @@ public:
     int EuropeanSwitchStatus();
     template <class Library> void loadLibrary(Library &library);
     template <class Library> bool unloadLibrary(Library &library, void (*destroy)());
+
+    // ---- tool launching ----
+    // The manual or the support program on the product CD.
+    struct CdProgram {
+        QString path;               // read once per run, kept
+        bool running = false;
+        ProcessHandle process = nullptr;
+    };
+    CdProgram manualProgram;
+    CdProgram supportProgram;
+    bool bRestoreClicked = false;
+    bool bPortWait = false;           // Portdeck waits for the port after Patchwell
+    bool bPatchwellWaitRunning = false;
+    void updatebtnClick();
+    void OnlineManualBtnClick();
+    void supportBtnClick();
+    static QString patchwellProgramPath(const QString &installDirectory);
+    bool isForegroundWindow() const;
+    void runPatchwell();
+    void waitForPatchwell(ProcessHandle process);
+    void takePortBackAfterPatchwell();
+    void launchCdProgram(CdProgram &program, const char *valueName, const char *locationLog, bool isManual);
 
     // ---- flash from disk ----
     void setUpFileTransfer();

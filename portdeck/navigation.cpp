@@ -202,6 +202,8 @@ void TcontainerFrame::showDeviceListScreen(bool fromBack)
 
 void TcontainerFrame::TerminateBtnClick()
 {
+    if (bPatchwellWaitRunning || bPortWait)
+        terminateApplication();   // the wait ends with the program; the exit goes on
     TerminateBtn->setEnabled(false);
     if (UpdateInProgress())
         return;
