@@ -136,6 +136,24 @@ TEST_F(ToolLaunch, RestoreEndsTheWaitWhilePatchwellKeepsRunning)
     EXPECT_EQ(::kill(pid, 0), 0);
 }
 
+TEST_F(ToolLaunch, ComingBackToPortdecksWindowEndsTheWaitToo)
+{
+    installPatchwell(QStringLiteral("echo $$ >> '%1'\nexec sleep 30\n").arg(file("pids")).toUtf8());
+    openModem();
+    QTimer comeBack;
+    QObject::connect(&comeBack, &QTimer::timeout, [&] {
+        if (frame->bPatchwellWaitRunning && frame->isMinimized()) {
+            frame->showNormal();
+            frame->activateWindow();
+        }
+    });
+    comeBack.start(20);
+    click(frame->updatebtn);
+    EXPECT_TRUE(logHas("PD is ForegroundWindow\n"));
+    EXPECT_FALSE(logHas("User clicked restore PD\n"));
+    EXPECT_TRUE(frame->ApdComPort1->isOpen());
+}
+
 TEST_F(ToolLaunch, ExitDuringThePatchwellWaitEndsTheProgram)
 {
     installPatchwell(QStringLiteral("echo $$ >> '%1'\nexec sleep 30\n").arg(file("pids")).toUtf8());
