@@ -45,6 +45,9 @@ class QMenu;
 constexpr quint32 WM_FORM_FINISHED = productlibs::kFormFinishedMessage;       // 33168, a tool finished
 constexpr quint32 WM_REFRESH_COMPORT = productlibs::kRefreshComPortMessage;   // 33169, USB power-cycle request
 
+// The update service's own registration; its "InstallDirectory" is where it lives.
+inline constexpr const char *kPatchwellRegistrationKey = "Software\\Varnel\\Patchwell\\Products\\Patchwell";
+
 // One product found by the direct-mode scan.
 struct DeviceRecord {
     int nComnPort = 0;
@@ -290,7 +293,10 @@ public:
     void ApdProtocol1ProtocolStatus(int options);
     void ApdProtocol1ProtocolError(int errorCode);
     void ApdProtocol1ProtocolFinish(int errorCode);
+    // ---- product registration ----
+    QString patchwellInstallDirectory;   // read once, when first needed
     bool IniToRegistryInfo(const QString &iniName, const QString &version);
+    static QString installedVersionText(const QString &version);
     void hideTool();
     void showTool(const QString &name);
     void WMFormFinished(qintptr lParam);

@@ -134,11 +134,6 @@ void TcontainerFrame::ChangeLanguage(int languageId)
         libs.updater.SetFlashLanguage(language, locale);
 }
 
-bool TcontainerFrame::IniToRegistryInfo(const QString & /*iniName*/, const QString & /*version*/)
-{
-    return false;
-}
-
 void TcontainerFrame::WMFormFinished(qintptr lParam)
 {
     if (lParam == 0) {

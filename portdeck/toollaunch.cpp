@@ -20,7 +20,6 @@
 
 namespace {
 
-const char *const kPatchwellKey = "Software\\Varnel\\Patchwell\\Products\\Patchwell";
 const char *const kManualKey = "Software\\Varnel\\Tallyline\\Portdeck\\Manual";
 const char *const kNoPatchwell = "The Patchwell has not been installed on your system.\n\nPlease run the SETUP "
                                  "program for Patchwells.";
@@ -66,12 +65,12 @@ void TcontainerFrame::updatebtnClick()
 
 void TcontainerFrame::runPatchwell()
 {
-    if (!reg::keyExists(RegRoot::LocalMachine, QLatin1String(kPatchwellKey))) {
+    if (!reg::keyExists(RegRoot::LocalMachine, QLatin1String(kPatchwellRegistrationKey))) {
         messageBox(tr_(kNoPatchwell));
         return;
     }
     const QString program = patchwellProgramPath(
-        reg::readString(RegRoot::LocalMachine, QLatin1String(kPatchwellKey), QStringLiteral("InstallDirectory"))
+        reg::readString(RegRoot::LocalMachine, QLatin1String(kPatchwellRegistrationKey), QStringLiteral("InstallDirectory"))
             .value_or(QString()));
     const QStringList arguments = QProcess::splitCommand(QStringLiteral("-C  ") + selectedDeviceName);
 
