@@ -38,6 +38,7 @@ TcontainerFrame::TcontainerFrame(const QStringList &args, LanguageDictionary *di
     };
     buildComponents();
     buildLayout();
+    buildCallLogPage();
 
     // Button layout of version 3.2: Help and Contacts stay hidden.
     if (productVersion > QLatin1String("3.1")) {

@@ -40,6 +40,9 @@ class QStackedWidget;
 class QScrollArea;
 class QTabBar;
 class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
 
 // Window messages of Portdeck's own, posted by the product libraries.
 constexpr quint32 WM_FORM_FINISHED = productlibs::kFormFinishedMessage;       // 33168, a tool finished
@@ -293,6 +296,25 @@ public:
     void ApdProtocol1ProtocolStatus(int options);
     void ApdProtocol1ProtocolError(int errorCode);
     void ApdProtocol1ProtocolFinish(int errorCode);
+    // ---- call log ----
+    QRadioButton *RadioIncoming = nullptr;
+    QRadioButton *RadioOutgoing = nullptr;
+    QPushButton *ExportBtn = nullptr;
+    QLabel *lblNumber = nullptr, *lblPort = nullptr, *lblDate = nullptr, *lblTime = nullptr,
+           *lblProtocol = nullptr, *lblCharge = nullptr;
+    QPlainTextEdit *CallLogMemo = nullptr;
+    QString incomingLog;
+    QString outgoingLog;
+    bool bIncomingLogReceived = false;   // the lists are read once per run
+    void buildCallLogPage();
+    void setCallLogLabels(bool incoming);
+    void showCallLog(const QString &text);
+    void PageControl_InfoChange();
+    void CallLogStringPacket(const QString &text);
+    void RadioIncomingClick();
+    void RadioOutgoingClick();
+    void ExportBtnClick();
+
     // ---- product registration ----
     QString patchwellInstallDirectory;   // read once, when first needed
     bool IniToRegistryInfo(const QString &iniName, const QString &version);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QTabBar>
 #include <QTimer>
 
 #include <functional>
@@ -13,7 +14,7 @@
 
 namespace {
 
-// The tour: device list, the ISDN TA's product screen and its configuration,
+// The tour: device list, the ISDN TA's product screen, call log and configuration,
 // then the business modem's product screen, its first-install welcome, and
 // its terminal and flash screens. Each step runs once;
 // a product that was not found is skipped.
@@ -41,9 +42,12 @@ public:
                 // The configuration reads the adapter back first.
                 later(4000, [this] {
                     save(QStringLiteral("isdnta-configuration.png"));
-                    // Back to the product screen, then to the device list.
+                    // Back to the product screen and its call log, then to the device list.
                     frame_.backbtnClick();
-                    later(1000, [this] {
+                    later(1000, [this] { frame_.Info_TabSet->setCurrentIndex(1); });
+                    later(2500, [this] {
+                        save(QStringLiteral("isdnta-call-log.png"));
+                        frame_.Info_TabSet->setCurrentIndex(0);
                         frame_.backbtnClick();
                         later(500, [this] { openModem(); });
                     });

@@ -1,0 +1,75 @@
+// The ISDN TA's call log page against tallysim: both lists read once, shown
+// as the device prints them under their column labels, and exported.
+
+#include "tooltestfixture.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabBar>
+
+class CallLogPage : public ToolForm {
+protected:
+    void openCallLog()
+    {
+        reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\ISDN TA", "Serial Number1",
+                         "QB0100");
+        if (!sim("isdnta", 1, {"--serial", "QB0100"}))
+            GTEST_SKIP() << "tallysim is not built";
+        start();
+        openProduct("ISDNTA");
+        if (HasFatalFailure())
+            return;
+        frame->Info_TabSet->setCurrentIndex(1);
+        EXPECT_EQ(frame->PageControl_Info->currentWidget(), frame->Sheet_CallLog);
+    }
+    QString memo() const { return frame->CallLogMemo->toPlainText(); }
+};
+
+TEST_F(CallLogPage, BothListsAreReadOnceAndShownUnderTheirLabels)
+{
+    openCallLog();
+    // Outgoing chosen before its answer came: empty now, shown once it arrives.
+    frame->RadioOutgoing->click();
+    EXPECT_EQ(frame->lblNumber->text(), "Called Number");
+    EXPECT_EQ(memo(), "");
+    ASSERT_TRUE(waitFor([&] { return memo().contains("18005550199"); }));
+    EXPECT_TRUE(memo().startsWith("5559000             DATA   04/06/99  10:00:02  PPP            12\n"))
+        << qPrintable(memo());
+    EXPECT_FALSE(memo().contains("Charge-Info"));
+    EXPECT_FALSE(memo().contains("OK"));
+    EXPECT_FALSE(frame->RadioIncoming->isChecked());
+
+    frame->RadioIncoming->click();
+    EXPECT_EQ(frame->lblNumber->text(), "Calling Number");
+    EXPECT_EQ(frame->lblCharge->text(), "Charge Units");
+    EXPECT_TRUE(memo().startsWith("5551000             ADP1   04/06/99  08:12:40  Speech\n")) << qPrintable(memo());
+    EXPECT_FALSE(frame->RadioOutgoing->isChecked());
+    EXPECT_EQ(frame->CallLogMemo->textCursor().position(), 0);
+
+    // A later visit shows what was read without asking again.
+    frame->Info_TabSet->setCurrentIndex(0);
+    frame->Info_TabSet->setCurrentIndex(1);
+    QTest::qWait(100);
+    EXPECT_EQ(transcript(1).count("> ati18\\r"), 1);
+    EXPECT_EQ(transcript(1).count("> ati17\\r"), 1);
+}
+
+TEST_F(CallLogPage, TheShownListIsExportedLineByLine)
+{
+    openCallLog();
+    ASSERT_TRUE(waitFor([&] { return !frame->outgoingLog.isEmpty(); }));
+    const QString target = root.file("calls");   // no extension: ".log" is added
+    ui.fileAnswers << target;
+    frame->ExportBtn->click();
+    QFile saved(target + ".log");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray text = saved.readAll();
+    EXPECT_TRUE(text.startsWith("5551000             ADP1   04/06/99  08:12:40  Speech\r\n")) << text.constData();
+    EXPECT_EQ(text.count("\r\n"), memo().count('\n') + 1);
+
+    ui.fileAnswers << root.file("no/such/folder/calls.log");
+    frame->ExportBtn->click();
+    ASSERT_FALSE(ui.messages().isEmpty());
+    EXPECT_TRUE(ui.messages().last().startsWith("Cannot create file ")) << qPrintable(ui.messages().last());
+}
