@@ -98,10 +98,11 @@ void PanelButton::press(bool down)
     if (down == down_)
         return;
     down_ = down;
+    // Pressed: label and picture move 3 pixels right and 2 down, and back on release.
     const int dy = down ? 2 : -2;
-    const int dx = link_ ? (down ? 3 : -3) : 0;
+    const int dx = down ? 3 : -3;
     label_->move(label_->x() + dx, label_->y() + dy);
-    picture_->move(picture_->x(), picture_->y() + dy);
+    picture_->move(picture_->x() + dx, picture_->y() + dy);
     QPalette pal = label_->palette();
     if (down)
         pal.setColor(QPalette::WindowText, Qt::yellow);

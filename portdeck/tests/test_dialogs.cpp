@@ -116,3 +116,22 @@ TEST_F(PortdeckForm, GermanTextsFromTheDictionary)
     EXPECT_NE(frame->statusInfoStatic->text(), "No Modem Detected");
     frame.reset();
 }
+
+TEST_F(PortdeckForm, PressedPanelButtonTurnsYellowAndMovesUntilReleased)
+{
+    start();
+    detected();
+    PanelButton *detect = frame->detectBtn;
+    ASSERT_TRUE(detect->isEnabled());
+    const QPoint label = detect->label()->pos();
+    const QPoint picture = detect->picture()->pos();
+    QTest::mousePress(detect, Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(detect->label()->palette().color(QPalette::WindowText), QColor(Qt::yellow));
+    EXPECT_EQ(detect->label()->pos(), label + QPoint(3, 2));
+    EXPECT_EQ(detect->picture()->pos(), picture + QPoint(3, 2));
+    // Released outside: nothing starts, the button looks as before.
+    QTest::mouseRelease(detect, Qt::LeftButton, {}, QPoint(400, 400));
+    EXPECT_EQ(detect->label()->pos(), label);
+    EXPECT_EQ(detect->picture()->pos(), picture);
+    EXPECT_EQ(detect->label()->palette().color(QPalette::WindowText), QColor(Qt::white));
+}
