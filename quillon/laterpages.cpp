@@ -54,6 +54,7 @@ void TQuillonForm::buildCountryPage()
     CountryBtn = button(p, "CountryBtn", "Change Country", 340, 84, 140);
     WarningLabel = label(p, "WarningLabel", "Changing the country restarts the modem.", 24, 130, 460);
     CountryImage = label(p, "CountryImage", "", 400, 150, 80, 50);
+    connect(CountryBtn, &QPushButton::clicked, this, [this] { CountryBtnClick(); });
 }
 
 void TQuillonForm::buildWizardPages()
@@ -65,6 +66,23 @@ void TQuillonForm::buildWizardPages()
     label(SpidSheet, "SText_SpidDN2", "Telephone Number 2:", 24, 112, 150);
     Edit_SpidDN2 = digitsEdit(SpidSheet, "Edit_SpidDN2", 20, 180, 108, 200);
     InfoText = label(DetectionSheet, "InfoText", "Checking for Connection......", 24, 40, 460, 40);
+    InfoText->setWordWrap(true);
+    // It shows the TA's own status words; the program translates its own texts.
+    Translator->exclude(InfoText);
+    // The PC on the left, the ISDN line on the right, the packets travelling between them.
+    label(DetectionSheet, "SText_PC", "PC", 40, 150, 60);
+    label(DetectionSheet, "SText_Line", "ISDN Line", 420, 150, 80);
+    for (int i = 0; i < 5; ++i) {
+        const QByteArray name = "Shape_Data" + QByteArray::number(i + 1);
+        Shape_Data[size_t(i)] = shape(DetectionSheet, name.constData(), QColor(0x00, 0x00, 0xff),
+                                      110 + i * 60, 180, 30, 12);
+        Shape_Data[size_t(i)]->hide();
+    }
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray name = "Shape_Light" + QByteArray::number(i + 1);
+        Shape_Light[size_t(i)] = shape(DetectionSheet, name.constData(), QColor(0x80, 0x80, 0x80),
+                                       i == 0 ? 60 : 440, 176, 20, 20);
+    }
 
     label(MSNSheet, "SText_MSNArea", "Area Code:", 24, 40, 150);
     Edit_MSNArea = digitsEdit(MSNSheet, "Edit_MSNArea", 5, 180, 36, 80);
@@ -86,4 +104,11 @@ void TQuillonForm::buildWizardPages()
     for (QLabel *l : {DN1Text, DN2Text, DN3Text})
         Translator->exclude(l);
     BtnModify = button(CongratsSheet, "BtnModify", "Modify", 24, 256, 80);
+    // Three groups of markers along the line, lit one group at a time.
+    for (int i = 0; i < 9; ++i) {
+        const QByteArray name = "Shape" + QByteArray::number(i + 1);
+        Shape[size_t(i)] = shape(CongratsSheet, name.constData(), QColor(0x80, 0xff, 0x80),
+                                 260 + (i % 3) * 20 + (i / 3) * 70, 160, 12, 12);
+        Shape[size_t(i)]->setVisible(i < 3);
+    }
 }

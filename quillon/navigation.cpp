@@ -251,7 +251,10 @@ void TQuillonForm::SaveBtnClick()
             applyProfile();
         else if (page == MSNSheet)
             sendMsnNumbers();
-        // The SPID and country steps of the line wizard come with their pages.
+        else if (page == SpidSheet)
+            spidNext();
+        else if (page == CountrySheet)
+            countryNext();
     }
 }
 
@@ -262,6 +265,8 @@ void TQuillonForm::Btn_CancelCongratsClick()
         notifyHost();
     } else if (captionIs(Btn_CancelCongrats, "OK") || captionIs(Btn_CancelCongrats, "Finish")) {
         notifyHost();
+    } else if (captionIs(Btn_CancelCongrats, "Stop")) {
+        stopWizard();
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +54,25 @@ inline QComboBox *combo(QWidget *p, const char *name, std::initializer_list<cons
     for (const char *item : items)
         c->addItem(QString::fromUtf8(item));
     return c;
+}
+
+// A filled rectangle of the wizard's animations; the program shows, hides and recolours it.
+inline QFrame *shape(QWidget *p, const char *name, const QColor &color, int l, int t, int w, int h)
+{
+    auto *f = named(new QFrame(p), name, l, t, w, h);
+    f->setFrameShape(QFrame::Box);
+    f->setAutoFillBackground(true);
+    QPalette pal = f->palette();
+    pal.setColor(QPalette::Window, color);
+    f->setPalette(pal);
+    return f;
+}
+
+inline void setShapeColor(QFrame *f, const QColor &color)
+{
+    QPalette pal = f->palette();
+    pal.setColor(QPalette::Window, color);
+    f->setPalette(pal);
 }
 
 // Telephone numbers, SPIDs, area codes and prefixes: digits only, up to maxLength.

@@ -252,31 +252,20 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
     } else if (mode == QLatin1String("FIRST_EUROPEAN_INSTALL")) {
         if (supported) {
             europeanFlow = true;
-            PageControl1->hideAllTabs();
-            PageControl1->setActivePage(CountrySheet);
-            SaveBtn->setText(tx("&Next >"));
-            Btn_CancelCongrats->setText(tx("Cancel"));
-            for (QWidget *w : {static_cast<QWidget *>(CountryImage), static_cast<QWidget *>(CountryBtn),
-                               static_cast<QWidget *>(WarningLabel), static_cast<QWidget *>(ConfigureBtn),
-                               static_cast<QWidget *>(BtnProfile)})
-                w->hide();
+            showCountryWizardPage();
         }
     } else if (mode == QLatin1String("SPID")) {
-        wizardStep = 0;
+        readyCount = 0;
         wizardRunning = true;
         wizardCommandSent = false;
         startChain("SPID output=ati12\n");
-        PageControl1->hideAllTabs();
-        PageControl1->setActivePage(SpidSheet);
-        SaveBtn->setText(tx("&Next >"));
+        showSpidPage();
         progress_->showProgress(this, reading);
     } else if (mode == QLatin1String("MSNWizard")) {
         msnWizardPending = true;
         europeanFlow = false;
         startChain("MSNWiz output=ati12\n");
-        PageControl1->hideAllTabs();
-        PageControl1->setActivePage(MSNSheet);
-        SaveBtn->setText(tx("&Next >"));
+        showMsnPage();
         progress_->showProgress(this, reading);
     }
     QWidget::show();
@@ -398,6 +387,8 @@ int TQuillonForm::say(const QString &text, int icon)
 void TQuillonForm::logLine(const char *format) { log_.log(format); }
 
 void TQuillonForm::logLine(const char *format, const QString &text) { log_.log(format, text); }
+
+void TQuillonForm::logLine(const char *format, int value) { log_.log(format, value); }
 
 void TQuillonForm::notifyHost()
 {

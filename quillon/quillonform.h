@@ -115,11 +115,15 @@ public:
     QLineEdit *Edit_SpidAreaCode, *Edit_SpidDN1, *Edit_SpidDN2;
     QLineEdit *Edit_MSNArea, *Edit_MSNPort1, *Edit_MSNPort2, *Edit_MSNData;
     QLabel *InfoText;
+    // Detection page: the data packets on their way and the two line lights
+    std::array<QFrame *, 5> Shape_Data{};
+    std::array<QFrame *, 2> Shape_Light{};
     // Profiles and congratulations
     QListWidget *ListBox_Profiles;
     QLabel *ProfileLabel;
     QLabel *Congrats_Label, *Data_Label, *DN1Text, *DN2Text, *DN3Text;
     QPushButton *BtnModify;
+    std::array<QFrame *, 9> Shape{};   // the congratulations page's markers, three groups of three
 
     // --- State ----------------------------------------------------------------
     QPointer<TApdComPort> port;
@@ -133,7 +137,9 @@ public:
     bool wizardRunning = false, wizardCommandSent = false, msnWizardPending = false;
     bool quickSetup = false, countryChanged = false, abortPending = false;
     QString wizardState = QStringLiteral("ready");
-    int wizardStep = 0;
+    int readyCount = 0;            // detection results that said "Ready" since mode "SPID"
+    int pollCount = 0;             // detection polls made since the SPID or MSN page was shown
+    int congratsFrame = 0;         // animation phase: 1 to 3 (congratulations) or 1 to 5 (detection)
 
     quillon::StoredReplies replies;
     int switchType = 0;
@@ -169,6 +175,7 @@ public:
     int say(const QString &text, int icon = 0x40);
     void logLine(const char *format);
     void logLine(const char *format, const QString &text);
+    void logLine(const char *format, int value);
     void notifyHost();
     bool euroIsdn() const { return switchType == 0; }
 
@@ -209,6 +216,17 @@ public:
     void showCongratulations(bool european);
     void showProfilePage();
     void sendMsnNumbers();
+
+    // linewizard.cpp
+    void showSpidPage();
+    void showMsnPage();
+    void showCountryWizardPage();
+    void spidNext();
+    void countryNext();
+    void CountryBtnClick();
+    void stopWizard();
+    void abortConfirmed();
+    void detectionResult(const QString &reply);
 
     // pages
     void fillBasic();
@@ -251,6 +269,14 @@ private:
     void clockReply();
     void parseForwarding(bool labelsOnly);
     void parseScreening();
+
+    // linewizard.cpp handlers and steps
+    void Detect_TimerTimer();
+    void Animation_TimerTimer();
+    void changeCountry(int index);
+    void detectionSucceeded();
+    void detectionFailed(const char *message);
+    void recordSerialNumber();
 
     // navigation.cpp handlers
     void PageControl1Changing(QWidget *from, QWidget *to, bool *allow);

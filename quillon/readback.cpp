@@ -65,6 +65,8 @@ void TQuillonForm::buildMatchers()
     connect(DefaultDataPacket, &TApdDataPacket::stringPacket, this, &TQuillonForm::DefaultDataPacketStringPacket);
     connect(ErrorApdDataPacket, &TApdDataPacket::stringPacket, this, &TQuillonForm::ErrorApdDataPacketStringPacket);
     connect(DataTimer, &ScaledTimer::timeout, this, &TQuillonForm::DataTimerTimer);
+    connect(Detect_Timer, &ScaledTimer::timeout, this, &TQuillonForm::Detect_TimerTimer);
+    connect(Animation_Timer, &ScaledTimer::timeout, this, &TQuillonForm::Animation_TimerTimer);
 }
 
 void TQuillonForm::disarmAll()
@@ -165,14 +167,17 @@ void TQuillonForm::Ati12DataPacketStringPacket(const QString &data)
         adjustBasicPortItems();
     }
     if (wizardRunning) {
-        if (!wizardCommandSent) {
-            Edit_SpidAreaCode->setText(keywordValue(replies, frag(F_AreaCode), QStringLiteral("ati12")));
-            Edit_SpidDN1->setText(keywordValue(replies, frag(F_Number1), QStringLiteral("ati12")));
-            Edit_SpidDN2->setText(keywordValue(replies, frag(F_Number2), QStringLiteral("ati12")));
-            SaveBtn->setEnabled(true);
-        }
         chainRunning = false;
         hideProgress();
+        if (wizardCommandSent) {
+            singleReplyMode = false;
+            detectionResult(data);
+            return;
+        }
+        Edit_SpidAreaCode->setText(keywordValue(replies, frag(F_AreaCode), QStringLiteral("ati12")));
+        Edit_SpidDN1->setText(keywordValue(replies, frag(F_Number1), QStringLiteral("ati12")));
+        Edit_SpidDN2->setText(keywordValue(replies, frag(F_Number2), QStringLiteral("ati12")));
+        SaveBtn->setEnabled(true);
     } else if (singleReplyMode) {
         chainRunning = false;
         hideProgress();
@@ -411,7 +416,7 @@ void TQuillonForm::DefaultDataPacketStringPacket(const QString &)
         return;
     }
     if (abortPending) {
-        abortPending = false;
+        abortConfirmed();
         return;
     }
     pumpNext();

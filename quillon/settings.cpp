@@ -212,4 +212,12 @@ QString profileFragment(int index)
     return index >= 0 && index < 6 ? frag(static_cast<Fragment>(F_Profile0 + index)) : QString();
 }
 
+QString spidCommand(const QString &areaCode, const QString &number1, const QString &number2)
+{
+    QString line = QStringLiteral("at*Z") + areaCode + QLatin1Char(',') + number1;
+    if (!number2.isEmpty())
+        line += QLatin1Char(',') + number2;
+    return line + QLatin1Char('\r');
+}
+
 } // namespace quillon

@@ -78,6 +78,10 @@ QString rateFragment(int rate);
 // Reset templates by Combo_Reset index; -1 for "Select a Factory Defined Template".
 int resetTemplateNumber(int index);
 
+// The line set-up of the SPID wizard: "at*Z" + area + "," + number 1
+// [+ "," + number 2] + "\r"; an empty number 2 is left out.
+QString spidCommand(const QString &areaCode, const QString &number1, const QString &number2);
+
 // Profiles by ListBox_Profiles index; "" for "Maintain Current Settings".
 QString profileFragment(int index);
 

@@ -157,3 +157,9 @@ TEST(CommandSlots, EmptyLinesAndSearch)
     EXPECT_EQ(s.firstFilled(17, 76), 75);
     EXPECT_EQ(s.firstFilled(17, 74), -1);
 }
+
+TEST(SpidCommand, SecondNumberOnlyWhenGiven)
+{
+    EXPECT_EQ(spidCommand("555", "5551234", ""), "at*Z555,5551234\r");
+    EXPECT_EQ(spidCommand("20145", "5551234", "5555678"), "at*Z20145,5551234,5555678\r");
+}

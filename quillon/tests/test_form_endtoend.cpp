@@ -3,12 +3,16 @@
 // and a second read-back that shows the new values.
 #include "formtest.h"
 
+#include "clock.h"
 #include "paths.h"
 #include "quillonform.h"
+#include "registry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
@@ -156,4 +160,55 @@ TEST_F(EndToEnd, EuroIsdnLineReadsForwardingAndScreening)
     EXPECT_TRUE(quillon()->screenRead.rejectListed[0]);
     EXPECT_EQ(quillon()->forwardRead.msn[2][0].number, "");
     EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+// The SPID step against the emulator's line: it walks its status texts after
+// "at*Z" and reports "Ready" only for numbers a North American switch takes.
+class SpidEndToEnd : public EndToEnd {
+protected:
+    void SetUp() override
+    {
+        EndToEnd::SetUp();
+        if (IsSkipped())
+            return;
+        // A new form on a fast clock: polls every 200 ms instead of 5 s.
+        previousScale_ = tl::timeScale();
+        q.destroy();
+        tl::setTimeScale(0.04);
+        initialize();
+        q.show(1, 1, "SPID", "US/Canada External");
+        ASSERT_TRUE(waitFor([&] { return !progressVisible() && widget<QPushButton>("SaveBtn")->isEnabled(); }, 10000));
+        ASSERT_EQ(activePage()->objectName(), "SpidSheet");
+    }
+    void TearDown() override
+    {
+        EndToEnd::TearDown();
+        tl::setTimeScale(previousScale_);
+    }
+    void runWith(const char *area, const char *number)
+    {
+        for (const char *name : {"Edit_SpidAreaCode", "Edit_SpidDN1", "Edit_SpidDN2"})
+            widget<QLineEdit>(name)->clear();
+        QTest::keyClicks(widget<QLineEdit>("Edit_SpidAreaCode"), area);
+        QTest::keyClicks(widget<QLineEdit>("Edit_SpidDN1"), number);
+        before_ = int(commandsIn(logFile).size());
+        QTest::mouseClick(widget<QPushButton>("SaveBtn"), Qt::LeftButton);
+    }
+    QStringList sentSince() const { return commandsIn(logFile).mid(before_); }
+
+    double previousScale_ = 1.0;
+    int before_ = 0;
+};
+
+TEST_F(SpidEndToEnd, LineComesUpAndTheTaIsRecorded)
+{
+    runWith("201", "5551234");
+    ASSERT_TRUE(waitFor([&] { return activePage()->objectName() == "CongratsSheet"; }, 15000))
+        << sentSince().join("|").toStdString();
+    // Looking for ISDN Line, Initializing Data Link, Ready, Ready.
+    EXPECT_EQ(sentSince(), QStringList({"at*Z201,5551234\r", "ati12\r", "ati12\r", "ati12\r", "ati12\r"}));
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\ISDN TA",
+                              "Serial Number1"), "12345");
+    EXPECT_EQ(widget<QLabel>("DN1Text")->text(), "5551234");
+    EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join("|").toStdString();
 }

@@ -133,14 +133,17 @@ TEST_F(Lifecycle, EuropeanStatusWithNonNumericSwitchValue)
     EXPECT_EQ(q.helpId(), 201);
 }
 
-TEST_F(Lifecycle, FirstEuropeanInstallShowsCountryPageAndSendsNothing)
+TEST_F(Lifecycle, FirstEuropeanInstallShowsCountryPageAndReadsNoSettings)
 {
     initialize("European");
     q.show(1, 1, "FIRST_EUROPEAN_INSTALL", "Germany");
     EXPECT_EQ(activePage()->objectName(), "CountrySheet");
     EXPECT_TRUE(form()->isVisible());
+    EXPECT_FALSE(progressVisible());
     pumpEvents(100);
-    EXPECT_TRUE(ta.received.isEmpty());
+    // Only the country list to choose from; no read-back of the settings.
+    EXPECT_EQ(ta.received.value(0), "at~c?\r");
+    EXPECT_FALSE(ta.received.contains("ati15\r"));
 }
 
 TEST_F(Lifecycle, FirstEuropeanInstallWithoutCountrySupportKeepsPage)
