@@ -373,6 +373,15 @@ void TQuillonForm::DataTimerTimer()
             retryCount = 0;
             return;
         }
+        if (pendingQuery == QLatin1String("SentAtCmd") && abortPending) {
+            // The wizard's Stop was never confirmed: say so instead of reporting
+            // a failed configuration, and let no later "OK" pass for it.
+            abortPending = false;
+            retryCount = 0;
+            say(tx("Failed to recieve response from modem.  Please verify the connection!"));
+            showSpidPage();
+            return;
+        }
         if (pendingQuery == QLatin1String("SentAtCmd")) {
             saveFlag = false;
             recheck = true;

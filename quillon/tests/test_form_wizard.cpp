@@ -234,6 +234,23 @@ TEST_F(Wizard, StopAbortsTheDetection)
     EXPECT_EQ(ta.received.last(), "AT*z\r");
 }
 
+TEST_F(Wizard, UnansweredStopIsReportedAndSwallowsNoLaterAnswer)
+{
+    statuses = {"Initializing Data Link"};
+    ta.dropFirst["at*z"] = 2;
+    startSpid();
+    click("SaveBtn");
+    ASSERT_TRUE(waitFor([&] { return polls() >= 1; }));
+    click("Btn_CancelCongrats");
+    ASSERT_TRUE(waitMessages(1)) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ui.messages(), QStringList{"Failed to recieve response from modem.  Please verify the connection!"});
+    EXPECT_EQ(ta.received.count("AT*z\r"), 2);
+    EXPECT_FALSE(quillon()->abortPending);
+    EXPECT_EQ(page(), "SpidSheet");
+    pumpEvents(400);
+    EXPECT_EQ(ta.received.last(), "AT*z\r");   // no read-back started behind it
+}
+
 TEST_F(Wizard, FirstSuccessfulLookWalksThroughTheStages)
 {
     // A "Ready" left from an aborted run counts: the next run's first report completes it.
