@@ -347,6 +347,12 @@ TEST_F(CountryWizard, ListFromTheTaAndAnotherCountryLeadsToTheMsnPage)
     EXPECT_TRUE(quillon()->countryChanged);
     EXPECT_TRUE(quillon()->europeanFlow);
     EXPECT_TRUE(ui.messages().isEmpty());
+    // No MSNs given: the European flow goes on with the profiles.
+    for (const char *name : {"Edit_MSNArea", "Edit_MSNPort1", "Edit_MSNPort2", "Edit_MSNData"})
+        widget<QLineEdit>(name)->clear();
+    click("SaveBtn");
+    EXPECT_EQ(page(), "ProfileSheet");
+    EXPECT_EQ(widget<QPushButton>("SaveBtn")->text(), "&Next >");
 }
 
 TEST_F(CountryWizard, UsCanadaLeadsToTheSpidPageAndItsDetection)
