@@ -50,13 +50,26 @@ void TQuillonForm::composeSlots()
         commandSlots[16] = composeVoice(voiceCur, voiceRead);
     if (sheetFilled[ShAdvVoice])
         commandSlots[17] = composeAdvVoice(advCur, advRead);
-    // PPP (18, 15), thresholds (23), AO/DI (2, 19-22), ISDN line (3-14), call
-    // forwarding (24-47), call screening (48-74) and X.75 (75) keep their slots
-    // and are filled by their pages once those offer their settings.
+    if (sheetFilled[ShPpp]) {
+        commandSlots[18] = composePpp(pppCur, pppRead);
+        commandSlots[15] = composePppLongDistance(pppCur, pppRead);
+    }
+    if (sheetFilled[ShThreshold])
+        commandSlots[23] = composeThresholds(thresholdCur, thresholdRead);
+    // AO/DI (2, 19-22), ISDN line (3-14), call forwarding (24-47) and call
+    // screening (48-74) keep their slots and are filled by their pages once
+    // those offer their settings.
+    if (sheetFilled[ShX75])
+        commandSlots[75] = composeX75(x75Cur, x75Read);
 }
 
 void TQuillonForm::save()
 {
+    // A discriminator class other than automatic is sent with its value.
+    if (sheetFilled[ShPpp] && !endpointValid(pppCur)) {
+        say(tx("Please provide an Endpoint Discriminator value in the PPP Settings."));
+        return;
+    }
     SaveBtn->setEnabled(false);
     ConfigureBtn->setEnabled(false);
     if (switchTypeChanged)

@@ -116,6 +116,12 @@ void TQuillonForm::enterPage(QWidget *page)
         fillVoice();
     else if (page == AdvVoiceSheet && !sheetFilled[ShAdvVoice])
         fillAdvVoice();
+    else if (page == PPPSheet && !sheetFilled[ShPpp])
+        fillPpp();
+    else if (page == ThresholdSheet && !sheetFilled[ShThreshold])
+        fillThresholds();
+    else if (page == X75Sheet && !sheetFilled[ShX75])
+        fillX75();
     else if (page == ResetSheet)
         Combo_Reset->setCurrentIndex(5);
     else if (page == CallFSheet) {
@@ -152,6 +158,12 @@ void TQuillonForm::fillActivePage()
         fillVoice();
     else if (page == AdvVoiceSheet)
         fillAdvVoice();
+    else if (page == PPPSheet)
+        fillPpp();
+    else if (page == ThresholdSheet)
+        fillThresholds();
+    else if (page == X75Sheet)
+        fillX75();
 }
 
 void TQuillonForm::showAdvancedSet(QWidget *page)

@@ -84,4 +84,13 @@ inline QLineEdit *digitsEdit(QWidget *p, const char *name, int maxLength, int l,
     return e;
 }
 
+// An edit or spin edit that is white while it takes input and silver while it does not.
+inline void setFieldEnabled(QWidget *w, bool on)
+{
+    w->setEnabled(on);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, on ? QColor(Qt::white) : QColor(0xc0, 0xc0, 0xc0));
+    w->setPalette(pal);
+}
+
 } // namespace quillon

@@ -128,6 +128,7 @@ void TQuillonForm::buildForm()
     buildResetPage();
     buildProfilePage();
     buildLaterPages();
+    buildProtocolPages();
     buildCountryPage();
     buildWizardPages();
 }

@@ -7,6 +7,7 @@
 
 #include "debuglog.h"
 #include "fragments.h"
+#include "protocolsettings.h"
 #include "replyparsers.h"
 #include "settings.h"
 
@@ -24,6 +25,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class ScaledTimer;
 class TApdComPort;
 class TApdDataPacket;
@@ -106,6 +108,17 @@ public:
     QPushButton *PPPDBABtn, *PPP_BackBtn, *AODI_BackBtn, *X75_BackBtn, *CallF_BackBtn,
         *CLID_BackBtn, *Threshold_BackBtn, *AODI_BandwidthBtn;
     QPushButton *BitBtnConversative, *BitBtnAggressive;
+    // PPP page
+    QComboBox *PPPmode_ComboBox, *Combo_PPPCompression, *Combo_PPPEndpoint;
+    QLineEdit *Edit_PPPEndpoint, *Edit_PPPLocal, *Edit_PPPLongDist;
+    QCheckBox *BACP_CkBox;
+    // Thresholds page, in the order of ThresholdSettings::values
+    std::array<QSpinBox *, 8> Threshold_MinEdit{}, Threshold_SecEdit{};   // sample times only
+    std::array<QSlider *, 8> Threshold_TrackBar{};                         // thresholds only
+    std::array<QSpinBox *, 8> Threshold_Edit{};                            // thresholds only
+    // X.75 page
+    QSpinBox *Edit_Frame, *Edit_Window;
+    QComboBox *Combo_Layer3;
     // Country page
     QLabel *LabelCountrySelected, *LabelCountry, *WarningLabel, *CountryImage;
     QComboBox *Combo_Country;
@@ -164,6 +177,9 @@ public:
     quillon::DataSettings dataCur, dataRead;
     quillon::VoiceSettings voiceCur, voiceRead;
     quillon::AdvVoiceSettings advCur, advRead;
+    quillon::PppSettings pppCur, pppRead;
+    quillon::ThresholdSettings thresholdCur, thresholdRead;
+    quillon::X75Settings x75Cur, x75Read;
     quillon::ForwardingList forwardCur, forwardRead;
     quillon::ScreeningList screenCur, screenRead;
     bool callFFromVoice = false, thresholdFromPPP = true;
@@ -233,6 +249,10 @@ public:
     void fillData();
     void fillVoice();
     void fillAdvVoice();
+    void fillPpp();
+    void fillThresholds();
+    void fillX75();
+    void updatePppEnables();
     void applyVoiceLayout();
     void applyVariantLayout(const QString &variant);
     void updateAdvVoiceEnables();
@@ -249,6 +269,7 @@ private:
     void buildResetPage();
     void buildProfilePage();
     void buildLaterPages();
+    void buildProtocolPages();
     void buildCountryPage();
     void buildWizardPages();
     void buildMatchers();
