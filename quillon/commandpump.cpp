@@ -42,6 +42,15 @@ void TQuillonForm::showUpdating()
 
 void TQuillonForm::composeSlots()
 {
+    // Only the lines of this save decide whether the TA restarts after the
+    // write; a reset template or quick setup done before does not carry over.
+    resetAfterWrite = false;
+    const auto place = [this](const QList<SlotLine> &lines) {
+        for (const SlotLine &l : lines) {
+            commandSlots[l.slot] = l.line;
+            resetAfterWrite = resetAfterWrite || l.resetAfterWrite;
+        }
+    };
     if (sheetFilled[ShBasic])
         commandSlots[0] = composeBasic(basicCur, basicRead);
     if (sheetFilled[ShData] || sheetFilled[ShVoice])
@@ -56,9 +65,11 @@ void TQuillonForm::composeSlots()
     }
     if (sheetFilled[ShThreshold])
         commandSlots[23] = composeThresholds(thresholdCur, thresholdRead);
-    // AO/DI (2, 19-22), ISDN line (3-14), call forwarding (24-47) and call
-    // screening (48-74) keep their slots and are filled by their pages once
-    // those offer their settings.
+    if (sheetFilled[ShAodi])
+        place(composeAodi(aodiCur, aodiRead));
+    // The ISDN line (3-14), call forwarding (24-47) and call screening (48-74)
+    // keep their slots and are filled by their pages once those offer their
+    // settings.
     if (sheetFilled[ShX75])
         commandSlots[75] = composeX75(x75Cur, x75Read);
 }

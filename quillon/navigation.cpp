@@ -122,6 +122,8 @@ void TQuillonForm::enterPage(QWidget *page)
         fillThresholds();
     else if (page == X75Sheet && !sheetFilled[ShX75])
         fillX75();
+    else if (page == AODISheet && !sheetFilled[ShAodi])
+        fillAodi();
     else if (page == ResetSheet)
         Combo_Reset->setCurrentIndex(5);
     else if (page == CallFSheet) {
@@ -164,6 +166,8 @@ void TQuillonForm::fillActivePage()
         fillThresholds();
     else if (page == X75Sheet)
         fillX75();
+    else if (page == AODISheet)
+        fillAodi();
 }
 
 void TQuillonForm::showAdvancedSet(QWidget *page)

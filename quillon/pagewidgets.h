@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QKeyEvent>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QStringList>
 
 namespace quillon {
@@ -83,6 +85,26 @@ inline QLineEdit *digitsEdit(QWidget *p, const char *name, int maxLength, int l,
     e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
     return e;
 }
+
+// A TEI spin edit: only its buttons change it, typed keys are ignored. With
+// zeroOnKey a typed key sets the value to 0 instead.
+class TeiSpinEdit : public QSpinBox {
+public:
+    TeiSpinEdit(QWidget *parent, bool zeroOnKey) : QSpinBox(parent), zeroOnKey_(zeroOnKey) { setRange(0, 63); }
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) {
+            QSpinBox::keyPressEvent(e);
+            return;
+        }
+        if (zeroOnKey_)
+            setValue(0);
+        e->accept();
+    }
+private:
+    bool zeroOnKey_;
+};
 
 // An edit or spin edit that is white while it takes input and silver while it does not.
 inline void setFieldEnabled(QWidget *w, bool on)

@@ -129,6 +129,7 @@ void TQuillonForm::buildForm()
     buildProfilePage();
     buildLaterPages();
     buildProtocolPages();
+    buildAodiPage();
     buildCountryPage();
     buildWizardPages();
 }

@@ -116,6 +116,12 @@ public:
     std::array<QSpinBox *, 8> Threshold_MinEdit{}, Threshold_SecEdit{};   // sample times only
     std::array<QSlider *, 8> Threshold_TrackBar{};                         // thresholds only
     std::array<QSpinBox *, 8> Threshold_Edit{};                            // thresholds only
+    // AO/DI page
+    QCheckBox *CkBox_EnAODI, *CkBox_AODIReverseCharge;
+    QGroupBox *GBox_AODI;
+    QLineEdit *Edit_AODI_Provider, *Edit_AODI_DN;
+    QComboBox *Combo_AODI_TEI, *Combo_AODI_Bandwidth;
+    QSpinBox *CSpinEdit_AODI_TEI;
     // X.75 page
     QSpinBox *Edit_Frame, *Edit_Window;
     QComboBox *Combo_Layer3;
@@ -180,6 +186,7 @@ public:
     quillon::PppSettings pppCur, pppRead;
     quillon::ThresholdSettings thresholdCur, thresholdRead;
     quillon::X75Settings x75Cur, x75Read;
+    quillon::AodiSettings aodiCur, aodiRead;
     quillon::ForwardingList forwardCur, forwardRead;
     quillon::ScreeningList screenCur, screenRead;
     bool callFFromVoice = false, thresholdFromPPP = true;
@@ -252,6 +259,8 @@ public:
     void fillPpp();
     void fillThresholds();
     void fillX75();
+    void fillAodi();
+    void updateAodiEnables();
     void updatePppEnables();
     void applyVoiceLayout();
     void applyVariantLayout(const QString &variant);
@@ -270,6 +279,7 @@ private:
     void buildProfilePage();
     void buildLaterPages();
     void buildProtocolPages();
+    void buildAodiPage();
     void buildCountryPage();
     void buildWizardPages();
     void buildMatchers();

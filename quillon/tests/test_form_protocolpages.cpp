@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -152,4 +153,81 @@ TEST_F(ProtocolPages, X75TypedValuesAreBoundedAndSent)
     click("SaveBtn");
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received, QStringList({"AT*X0=256*X1=1*X3=4\r", "at&w\r"}) + kReadBack);
+}
+
+TEST_F(ProtocolPages, AodiPageEnablingAndTei)
+{
+    openFromDataPage("Btn_AODI", "AODISheet");
+    auto *group = widget<QGroupBox>("GBox_AODI");
+    auto *spin = widget<QSpinBox>("CSpinEdit_AODI_TEI");
+    EXPECT_FALSE(widget<QCheckBox>("CkBox_EnAODI")->isChecked());
+    EXPECT_FALSE(group->isEnabled());
+    EXPECT_EQ(widget<QComboBox>("Combo_AODI_TEI")->currentIndex(), 0);   // "*TD =255"
+    EXPECT_EQ(widget<QComboBox>("Combo_AODI_Bandwidth")->currentIndex(), 2);
+
+    widget<QCheckBox>("CkBox_EnAODI")->click();
+    EXPECT_TRUE(group->isEnabled());
+    EXPECT_FALSE(spin->isEnabled());
+    widget<QComboBox>("Combo_AODI_TEI")->setCurrentIndex(1);
+    EXPECT_TRUE(spin->isEnabled());
+    EXPECT_EQ(spin->value(), 21);
+    // A typed key is not taken as a digit: it sets the TEI to 0.
+    spin->setFocus();
+    QTest::keyClicks(spin, "5");
+    EXPECT_EQ(spin->value(), 0);
+    spin->stepUp();
+    EXPECT_EQ(spin->value(), 1);
+    spin->setValue(80);
+    EXPECT_EQ(spin->value(), 63);
+}
+
+TEST_F(ProtocolPages, AodiSaveWritesItsSlotsAndRestartsTheTa)
+{
+    openFromDataPage("Btn_AODI", "AODISheet");
+    widget<QCheckBox>("CkBox_EnAODI")->click();
+    QTest::keyClicks(widget<QLineEdit>("Edit_AODI_Provider"), "10XXY");
+    QTest::keyClicks(widget<QLineEdit>("Edit_AODI_DN"), "555-0100");
+    widget<QComboBox>("Combo_AODI_TEI")->setCurrentIndex(1);
+    widget<QComboBox>("Combo_AODI_Bandwidth")->setCurrentIndex(1);
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT*A=1\r", "AT*A0=1\r", "AT*C0=10XX\r", "AT*PD=5550100\r",
+                                        "AT*TD=21\r", "at&wz!\r"}) +
+                               kReadBack);
+}
+
+TEST_F(ProtocolPages, AodiSwitchedOffSendsOnlyTheSwitch)
+{
+    ta.replies["ati12"].replace("*A =0", "*A =1");
+    ta.replies["ati12"].replace("*PD = ", "*PD =5550100 ");
+    // A fresh read-back with AO/DI on: saving the untouched basic page re-reads.
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd());
+    ta.received.clear();
+    openFromDataPage("Btn_AODI", "AODISheet");
+    ASSERT_TRUE(widget<QCheckBox>("CkBox_EnAODI")->isChecked());
+    EXPECT_EQ(widget<QLineEdit>("Edit_AODI_DN")->text(), "5550100");
+    widget<QLineEdit>("Edit_AODI_DN")->setText("5559999");
+    widget<QCheckBox>("CkBox_EnAODI")->click();
+    EXPECT_FALSE(widget<QGroupBox>("GBox_AODI")->isEnabled());
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT*A=0\r", "at&wz!\r"}) + kReadBack);
+}
+
+TEST_F(ProtocolPages, RestartOfAnEarlierResetTemplateDoesNotCarryOver)
+{
+    click("ConfigureBtn");
+    widget<TPageControl>("PageControl1")->setActivePage(widget<QWidget>("ResetSheet"));
+    quillon()->enterPage(widget<QWidget>("ResetSheet"));
+    widget<QComboBox>("Combo_Reset")->setCurrentIndex(4);
+    click("ResetBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    ASSERT_EQ(ta.received.value(1), "at&wz!\r");
+    ta.received.clear();
+    quillon()->showSubPage(widget<QWidget>("X75Sheet"));
+    widget<QComboBox>("Combo_Layer3")->setCurrentIndex(1);
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT*X3=2\r", "at&w\r"}) + kReadBack);
 }
