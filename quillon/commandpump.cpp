@@ -67,9 +67,10 @@ void TQuillonForm::composeSlots()
         commandSlots[23] = composeThresholds(thresholdCur, thresholdRead);
     if (sheetFilled[ShAodi])
         place(composeAodi(aodiCur, aodiRead));
-    // The ISDN line (3-14), call forwarding (24-47) and call screening (48-74)
-    // keep their slots and are filled by their pages once those offer their
-    // settings.
+    if (sheetFilled[ShIsdn])
+        place(composeLine(lineCur, lineRead, lineReadSwitchType));
+    // Call forwarding (24-47) and call screening (48-74) keep their slots and
+    // are filled by their pages once those offer their settings.
     if (sheetFilled[ShX75])
         commandSlots[75] = composeX75(x75Cur, x75Read);
 }

@@ -124,6 +124,8 @@ void TQuillonForm::enterPage(QWidget *page)
         fillX75();
     else if (page == AODISheet && !sheetFilled[ShAodi])
         fillAodi();
+    else if (page == ISDNSheet && !sheetFilled[ShIsdn])
+        fillIsdn();
     else if (page == ResetSheet)
         Combo_Reset->setCurrentIndex(5);
     else if (page == CallFSheet) {
@@ -168,6 +170,8 @@ void TQuillonForm::fillActivePage()
         fillX75();
     else if (page == AODISheet)
         fillAodi();
+    else if (page == ISDNSheet)
+        fillIsdn();
 }
 
 void TQuillonForm::showAdvancedSet(QWidget *page)

@@ -130,6 +130,7 @@ void TQuillonForm::buildForm()
     buildLaterPages();
     buildProtocolPages();
     buildAodiPage();
+    buildIsdnPage();
     buildCountryPage();
     buildWizardPages();
 }

@@ -7,6 +7,7 @@
 
 #include "debuglog.h"
 #include "fragments.h"
+#include "linesettings.h"
 #include "protocolsettings.h"
 #include "replyparsers.h"
 #include "settings.h"
@@ -104,6 +105,12 @@ public:
     QComboBox *Switch_Combo;
     QGroupBox *GBox_Euro, *GBox_Domestic, *GBox_LeasedLine, *GroupBox22;
     QRadioButton *RadioBtn_64K_1BC, *RadioBtn_128K_2BC, *RadioBtn_144K_2BC_D;
+    // ISDN line page: domestic and European settings
+    QLineEdit *Edit_IsdnArea, *Edit_IsdnDN1, *Edit_IsdnDN2, *Edit_IsdnSpid1, *Edit_IsdnSpid2;
+    QLineEdit *Edit_IsdnMSNArea, *Edit_IsdnMSN1, *Edit_IsdnMSN2, *Edit_IsdnMSN3;
+    QCheckBox *CkBox_IsdnAutoSpid, *CkBox_IsdnDataLink;
+    QComboBox *TEIDN1_Combo, *TEIDN2_Combo, *Combo_IsdnTEI, *CBox_BusConfigure;
+    QSpinBox *DN1_SpinEdit, *DN2_SpinEdit, *TEI_SpinEdit;
     // Sub-pages of a later stage: their buttons and the presets
     QPushButton *PPPDBABtn, *PPP_BackBtn, *AODI_BackBtn, *X75_BackBtn, *CallF_BackBtn,
         *CLID_BackBtn, *Threshold_BackBtn, *AODI_BandwidthBtn;
@@ -187,6 +194,8 @@ public:
     quillon::ThresholdSettings thresholdCur, thresholdRead;
     quillon::X75Settings x75Cur, x75Read;
     quillon::AodiSettings aodiCur, aodiRead;
+    quillon::LineSettings lineCur, lineRead;
+    int lineReadSwitchType = 0;   // switch type read from the TA when the line page was filled
     quillon::ForwardingList forwardCur, forwardRead;
     quillon::ScreeningList screenCur, screenRead;
     bool callFFromVoice = false, thresholdFromPPP = true;
@@ -260,6 +269,9 @@ public:
     void fillThresholds();
     void fillX75();
     void fillAodi();
+    void fillIsdn();
+    void showLineSettings();
+    void switchTypeChosen(int index);
     void updateAodiEnables();
     void updatePppEnables();
     void applyVoiceLayout();
@@ -280,6 +292,7 @@ private:
     void buildLaterPages();
     void buildProtocolPages();
     void buildAodiPage();
+    void buildIsdnPage();
     void buildCountryPage();
     void buildWizardPages();
     void buildMatchers();

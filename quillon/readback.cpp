@@ -305,6 +305,7 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
     }
     commandSlots.reset();
     sheetFilled.fill(false);
+    switchTypeChanged = false;
     ati20Parsed = ati19Parsed = countryRequested = false;
     chainRunning = false;
     fillActivePage();
