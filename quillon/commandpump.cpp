@@ -69,8 +69,11 @@ void TQuillonForm::composeSlots()
         place(composeAodi(aodiCur, aodiRead));
     if (sheetFilled[ShIsdn])
         place(composeLine(lineCur, lineRead, lineReadSwitchType));
-    // Call forwarding (24-47) and call screening (48-74) keep their slots and
-    // are filled by their pages once those offer their settings.
+    // Call forwarding exists on EuroISDN only.
+    if (sheetFilled[ShCallF] && switchType == 0)
+        place(composeForwarding(forwardCur, forwardRead));
+    if (sheetFilled[ShClid])
+        place(composeScreening(screenCur, screenRead));
     if (sheetFilled[ShX75])
         commandSlots[75] = composeX75(x75Cur, x75Read);
 }

@@ -24,7 +24,6 @@ void showTei(QComboBox *combo, QSpinBox *spin, int tei)
 
 void TQuillonForm::buildIsdnPage()
 {
-    Switch_Combo->setEnabled(true);
     connect(Switch_Combo, &QComboBox::activated, this, [this](int i) { switchTypeChosen(i); });
 
     QWidget *g = GBox_Domestic;

@@ -1,7 +1,6 @@
-// Pages whose settings are edited in a later stage: they exist with their
-// names and the controls that the read-back, the layout rules and the
-// navigation already rely on (line groups, switch type, sub-page buttons,
-// bandwidth presets), plus the country and wizard pages.
+// Controls that the read-back, the layout rules and the navigation rely on:
+// the ISDN line page's switch type, line groups and bandwidth buttons, the
+// sub-pages' back and preset buttons; plus the country and wizard pages.
 #include "pagewidgets.h"
 #include "quillonform.h"
 #include "translator.h"
@@ -19,7 +18,6 @@ void TQuillonForm::buildLaterPages()
                          {"EuroISDN", "DMS-100 Custom", "National ISDN-1", "National ISDN-2",
                           "5ESS Custom MultiPoint", "5ESS Custom Point-to-Point", "IDSL (Leased Line)"},
                          120, 8, 250);
-    Switch_Combo->setEnabled(false);
     GBox_Euro = groupBox(p, "GBox_Euro", "EuroISDN", 8, 40, 497, 240);
     GBox_Domestic = groupBox(p, "GBox_Domestic", "Line Settings", 8, 40, 497, 240);
     GBox_LeasedLine = groupBox(p, "GBox_LeasedLine", "Leased Line", 8, 40, 497, 240);

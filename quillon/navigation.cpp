@@ -126,6 +126,10 @@ void TQuillonForm::enterPage(QWidget *page)
         fillAodi();
     else if (page == ISDNSheet && !sheetFilled[ShIsdn])
         fillIsdn();
+    else if (page == CLIDSheet && !sheetFilled[ShClid]) {
+        showScreening();
+        sheetFilled[ShClid] = true;
+    }
     else if (page == ResetSheet)
         Combo_Reset->setCurrentIndex(5);
     else if (page == CallFSheet) {

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <ostream>
 
 namespace quillon {
 
@@ -59,6 +60,13 @@ struct SlotLine {
     bool resetAfterWrite = false;
     bool operator==(const SlotLine &) const = default;
 };
+// Readable in test failures.
+inline void PrintTo(const SlotLine &l, std::ostream *os)
+{
+    QString text = l.line;
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    *os << '{' << l.slot << ", " << text.toStdString() << (l.resetAfterWrite ? ", reset}" : "}");
+}
 
 PppSettings readPpp(const StoredReplies &r);
 // Slot 18: "AT" + the changed PPP fragments + "\r" ("AT\r" when none).

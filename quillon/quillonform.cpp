@@ -131,6 +131,7 @@ void TQuillonForm::buildForm()
     buildProtocolPages();
     buildAodiPage();
     buildIsdnPage();
+    buildServicePages();
     buildCountryPage();
     buildWizardPages();
 }

@@ -9,6 +9,7 @@
 #include "fragments.h"
 #include "linesettings.h"
 #include "protocolsettings.h"
+#include "servicesettings.h"
 #include "replyparsers.h"
 #include "settings.h"
 
@@ -27,6 +28,7 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QSpinBox;
+class QTabWidget;
 class ScaledTimer;
 class TApdComPort;
 class TApdDataPacket;
@@ -111,6 +113,17 @@ public:
     QCheckBox *CkBox_IsdnAutoSpid, *CkBox_IsdnDataLink;
     QComboBox *TEIDN1_Combo, *TEIDN2_Combo, *Combo_IsdnTEI, *CBox_BusConfigure;
     QSpinBox *DN1_SpinEdit, *DN2_SpinEdit, *TEI_SpinEdit;
+    // Call forwarding page: per MSN tab and ForwardKind
+    QTabWidget *Call_PageControl;
+    std::array<QWidget *, 3> CallForward_TabSheet{};
+    std::array<std::array<QCheckBox *, 4>, 3> CallForward_CkBox{};
+    std::array<std::array<QLineEdit *, 4>, 3> CallForward_Edit{};
+    std::array<std::array<QLabel *, 4>, 3> CallForward_Network{};
+    // Call screening page: policies per port (analog 1, analog 2, data) and twenty entries
+    std::array<QComboBox *, 3> Combo_CLIDPort{};
+    std::array<QPushButton *, 3> Btn_CLIDAcceptAll{};
+    std::array<QLineEdit *, 20> Edit_CLIDNumber{};
+    std::array<std::array<QCheckBox *, 3>, 20> CkBox_CLID{};
     // Sub-pages of a later stage: their buttons and the presets
     QPushButton *PPPDBABtn, *PPP_BackBtn, *AODI_BackBtn, *X75_BackBtn, *CallF_BackBtn,
         *CLID_BackBtn, *Threshold_BackBtn, *AODI_BandwidthBtn;
@@ -272,6 +285,9 @@ public:
     void fillIsdn();
     void showLineSettings();
     void switchTypeChosen(int index);
+    void showForwarding();
+    void updateForwardBoxes(int msn);
+    void showScreening();
     void updateAodiEnables();
     void updatePppEnables();
     void applyVoiceLayout();
@@ -293,6 +309,7 @@ private:
     void buildProtocolPages();
     void buildAodiPage();
     void buildIsdnPage();
+    void buildServicePages();
     void buildCountryPage();
     void buildWizardPages();
     void buildMatchers();

@@ -507,6 +507,7 @@ void TQuillonForm::parseForwarding(bool labelsOnly)
             forwardCur.msn[m][k].networkEnabled = forwardRead.msn[m][k].networkEnabled =
                 list.msn[m][k].networkEnabled;
     }
+    showForwarding();
 }
 
 void TQuillonForm::parseScreening()
@@ -514,4 +515,5 @@ void TQuillonForm::parseScreening()
     const ScreeningList list = parseCallScreening(replies.ati19);
     screenCur = list;
     screenRead = list;
+    showScreening();
 }
