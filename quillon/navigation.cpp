@@ -176,6 +176,11 @@ void TQuillonForm::fillActivePage()
         fillAodi();
     else if (page == ISDNSheet)
         fillIsdn();
+    // The read-back itself has just shown the forwarding and screening lists.
+    else if (page == CallFSheet)
+        sheetFilled[ShCallF] = true;
+    else if (page == CLIDSheet)
+        sheetFilled[ShClid] = true;
 }
 
 void TQuillonForm::showAdvancedSet(QWidget *page)

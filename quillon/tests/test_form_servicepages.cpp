@@ -71,4 +71,12 @@ TEST_F(ServicePages, ScreeningListsAndUnlistsEntries)
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received.mid(0, 6), QStringList({"AT@X2=0\r", "AT@A3=3,12\r", "AT@D1=1\r", "AT@Z3=5550003\r",
                                                   "at&w\r", "ati12\r"}));
+
+    // The page stays open after the save and is saved again from the lists read back.
+    ta.received.clear();
+    ASSERT_EQ(activePage()->objectName(), "CLIDSheet");
+    widget<QCheckBox>("CkBox_CLID01_Port2")->click();
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT@A2=1\r", "at&w\r"}));
 }
