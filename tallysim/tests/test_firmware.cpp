@@ -270,7 +270,9 @@ TEST(Firmware, HostPollingOncePerSecondSeesTheDropAndTheReturn)
         bool image;
         const char *link;
     };
-    for (const Case &c : {Case{"at~x!", false, "ttySim"}, Case{"image", true, "ttySim"}, Case{"no link", false, ""}}) {
+    // With a fixed link only: without one the registered name is a terminal's,
+    // which another program may be given while the device is away.
+    for (const Case &c : {Case{"at~x!", false, "ttySim"}, Case{"image", true, "ttySim"}}) {
         SCOPED_TRACE(c.name);
         SimProcess sim({"--product", "isdnta", "--com", "5"}, "0.02", root, c.link);
         ASSERT_TRUE(sim.openPort());
