@@ -35,7 +35,10 @@ protected:
             env.insert(QStringLiteral("TALLYLINE_TIME_SCALE"), QString::number(timeScale));
             p->setProcessEnvironment(env);
         }
-        p->start(program, QStringList{"--product", product, "--com", QString::number(com), "--log",
+        // A fixed link names the port: a pseudo-terminal's own name may be handed
+        // to another program while the device is off the bus.
+        p->start(program, QStringList{"--product", product, "--com", QString::number(com), "--link",
+                                      root.file(QStringLiteral("ttyCOM%1").arg(com)), "--log",
                                       root.file(QStringLiteral("COM%1.log").arg(com))}
                               + extra);
         const bool ready = p->waitForReadyRead(10000);

@@ -9,7 +9,10 @@
 SimDevice::SimDevice(const QString &product, int comNumber, const QStringList &extra) : com_(comNumber)
 {
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/tallysim");
+    // A fixed link names the port: a pseudo-terminal's own name may be handed to
+    // another program while the device is off the bus.
     QStringList args = {QStringLiteral("--product"), product, QStringLiteral("--com"), QString::number(comNumber),
+                        QStringLiteral("--link"), dir_.filePath(QStringLiteral("tty")),
                         QStringLiteral("--log"), dir_.filePath(QStringLiteral("transcript.txt"))};
     args += extra;
     process_.setProgram(program);
