@@ -34,16 +34,22 @@ const QColor kLightOff(0x80, 0x80, 0x80);
 
 // --- Wizard pages -----------------------------------------------------------------
 
-void TQuillonForm::showCountryWizardPage()
+// A wizard page with "&Next >" and "Cancel" at the bottom, all tabs hidden.
+void TQuillonForm::showWizardStep(QWidget *page)
 {
     PageControl1->hideAllTabs();
-    PageControl1->setActivePage(CountrySheet);
+    PageControl1->setActivePage(page);
     SaveBtn->setText(tx("&Next >"));
     SaveBtn->show();
     SaveBtn->setEnabled(true);
     Btn_CancelCongrats->setText(tx("Cancel"));
     Btn_CancelCongrats->show();
     Btn_CancelCongrats->setEnabled(true);
+}
+
+void TQuillonForm::showCountryWizardPage()
+{
+    showWizardStep(CountrySheet);
     for (QWidget *w : {static_cast<QWidget *>(CountryImage), static_cast<QWidget *>(CountryBtn),
                        static_cast<QWidget *>(WarningLabel), static_cast<QWidget *>(ConfigureBtn),
                        static_cast<QWidget *>(BtnProfile)})
@@ -59,14 +65,7 @@ void TQuillonForm::showCountryWizardPage()
 
 void TQuillonForm::showSpidPage()
 {
-    PageControl1->hideAllTabs();
-    PageControl1->setActivePage(SpidSheet);
-    SaveBtn->setText(tx("&Next >"));
-    SaveBtn->show();
-    SaveBtn->setEnabled(true);
-    Btn_CancelCongrats->setText(tx("Cancel"));
-    Btn_CancelCongrats->show();
-    Btn_CancelCongrats->setEnabled(true);
+    showWizardStep(SpidSheet);
     ConfigureBtn->hide();
     BtnProfile->hide();
     InfoText->setText(tx("Checking for Connection......"));
@@ -76,14 +75,7 @@ void TQuillonForm::showSpidPage()
 
 void TQuillonForm::showMsnPage()
 {
-    PageControl1->hideAllTabs();
-    PageControl1->setActivePage(MSNSheet);
-    SaveBtn->setText(tx("&Next >"));
-    SaveBtn->show();
-    SaveBtn->setEnabled(true);
-    Btn_CancelCongrats->setText(tx("Cancel"));
-    Btn_CancelCongrats->show();
-    Btn_CancelCongrats->setEnabled(true);
+    showWizardStep(MSNSheet);
     ConfigureBtn->hide();
     BtnProfile->hide();
     pollCount = 0;

@@ -263,6 +263,7 @@ public:
     void sendMsnNumbers();
 
     // linewizard.cpp
+    void showWizardStep(QWidget *page);
     void showSpidPage();
     void showMsnPage();
     void showCountryWizardPage();
