@@ -35,7 +35,8 @@ QString moduleFileName(const QString &name)
     const QString ext = file.mid(dot + 1);
     if (ext.compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0)
         return dir + base;
-    if (ext.compare(QLatin1String("dll"), Qt::CaseInsensitive) == 0)
+    if (ext.compare(QLatin1String("dll"), Qt::CaseInsensitive) == 0
+        || ext.compare(QLatin1String("ocx"), Qt::CaseInsensitive) == 0)
         return dir + QStringLiteral("lib") + base + QStringLiteral(".so");
     return name;
 }

@@ -18,7 +18,8 @@ QString mapPath(const QString &platformPath);
 
 // Program and library names of the original platform to this platform's:
 // "Patchwell.exe" -> "patchwell", "quillon.dll" -> "libquillon.so",
-// "Mantlet.dll" -> "libmantlet.so". Other names are returned unchanged.
+// "Mantlet.dll" -> "libmantlet.so", "Patchwell.ocx" -> "libpatchwell.so".
+// Other names are returned unchanged.
 QString moduleFileName(const QString &name);
 
 // Directory of the running program (where its libraries and helper programs lie).

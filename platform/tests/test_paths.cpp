@@ -10,6 +10,8 @@
 TEST(Paths, ProgramAndLibraryNamesBecomeThisPlatformsNames)
 {
     EXPECT_EQ(tl::moduleFileName(QStringLiteral("Patchwell.exe")), QStringLiteral("patchwell"));
+    EXPECT_EQ(tl::moduleFileName(QStringLiteral("Patchwell.ocx")), QStringLiteral("libpatchwell.so"));
+    EXPECT_EQ(tl::moduleFileName(QStringLiteral("CSH.dll")), QStringLiteral("libcsh.so"));
     EXPECT_EQ(tl::moduleFileName(QStringLiteral("quillon.dll")), QStringLiteral("libquillon.so"));
     EXPECT_EQ(tl::moduleFileName(QStringLiteral("Mantlet.DLL")), QStringLiteral("libmantlet.so"));
     EXPECT_EQ(tl::moduleFileName(QStringLiteral("dir\\Gantry.dll")), QStringLiteral("dir\\libgantry.so"));
