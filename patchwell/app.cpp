@@ -1,0 +1,177 @@
+#include "app.h"
+
+#include "aboutbox.h"
+#include "controlregistration.h"
+#include "langtext.h"
+#include "mainframe.h"
+#include "modules.h"
+#include "patchwellctrl.h"
+#include "placeholdersheet.h"
+#include "pwdispatch.h"
+#include "windowclass.h"
+#include "windowmessages.h"
+
+#include "paths.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace {
+
+const char *const kWindowClass = "MyNewClass";
+using ContextHelpFunction = int (*)(const char *, int);
+
+} // namespace
+
+CPatchwellApp::CPatchwellApp() = default;
+
+CPatchwellApp::~CPatchwellApp()
+{
+    delete frame_;
+}
+
+std::function<std::unique_ptr<ConfigurationSheet>(CPatchwellApp *, CMainFrame *)> &CPatchwellApp::sheetFactory()
+{
+    static std::function<std::unique_ptr<ConfigurationSheet>(CPatchwellApp *, CMainFrame *)> f;
+    return f;
+}
+
+std::unique_ptr<ConfigurationSheet> CPatchwellApp::makeSheet(CMainFrame *frame)
+{
+    if (sheetFactory())
+        return sheetFactory()(this, frame);
+    return std::make_unique<PlaceholderSheet>(this, frame);
+}
+
+int CPatchwellApp::messageBox(const QString &text, int buttons, int icon)
+{
+    return ui().messageBox(nullptr, text, QStringLiteral("Patchwell"), buttons, icon);
+}
+
+bool CPatchwellApp::InitInstance(const QStringList &arguments)
+{
+    // 1. One copy per machine: a second start asks the first to open its sheet.
+    if (FindWindowClass(QLatin1String(kWindowClass))) {
+        SendMessageToClass(QLatin1String(kWindowClass), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+        return false;
+    }
+    // 2. The window class.
+    windowClass_ = std::make_unique<WindowClassRegistration>();
+    if (!windowClass_->registerClass(QLatin1String(kWindowClass))) {
+        // Another copy registered it meanwhile: it gets the request instead.
+        SendMessageToClass(QLatin1String(kWindowClass), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+        return false;
+    }
+    classRegistered_ = true;
+    // 3, 4.
+    if (installDirectory.isEmpty())
+        installDirectory = QDir::cleanPath(tl::programDirectory());
+    osKind = DetermineOsKind();
+    // 5. The control's registration.
+    const QString ocx = installDirectory + QStringLiteral("\\") + QLatin1String(pw::kEngineFileName);
+    registrationResult = RegisterControl(ocx, "DllRegisterServer", true);
+    const CLangText init(installDirectory, QStringLiteral("PW"), QStringLiteral("AppInitInstanceMsg"));
+    if (registrationResult != RegOk) {
+        messageBox(init.Get("FailedToRegisterOcx"), MB_OK, MB_ICONERROR);
+        return false;
+    }
+    // 6. Nothing to initialise for the object model here ("OleInitFailed" never shows).
+    // 7. The command line.
+    commandLine = ParseCommandLine(arguments);
+    requestedProduct = commandLine.requestedProduct;
+    configOnlyMode = commandLine.configOnlyMode;
+    // 8. Context help for the user's language.
+    const QString help = pwlang::helpFile(installDirectory, QStringLiteral("PW"), pwlang::languageCode(installDirectory));
+    HMODULE csh = LoadLibrary(QStringLiteral("CSH.dll"));
+    auto helpInit = csh ? reinterpret_cast<ContextHelpFunction>(GetProcAddress(csh, "ContextHelpInit")) : nullptr;
+    if (!helpInit || helpInit(help.toLocal8Bit().constData(), 1) == 0)
+        messageBox(init.Get("HelpFileNotFound"), MB_OK, MB_ICONERROR);
+    // 9. The hidden frame, with its tray icon.
+    frame_ = new CMainFrame(this);
+    windowClass_->setWindow(frame_);
+    if (!frame_->Create(!configOnlyMode)) {
+        // Without a tray the sheet still opens for a caller that asked for it.
+        if (!configOnlyMode)
+            return false;
+    }
+    // 10. The control.
+    control_ = new CPatchwellCtrl(frame_);
+    control_->setObjectName(QStringLiteral("control_0x3000"));
+    QString why;
+    if (!control_->Create(QLatin1String(pw::kEngineClassId), &why)) {
+        qWarning("patchwell: %s", qPrintable(why));
+        messageBox(init.Get("FailedToCreateOcx"), MB_OK, MB_ICONERROR);
+        return false;
+    }
+    connect(control_, &CPatchwellCtrl::Event1, this, &CPatchwellApp::OnControlEvent);
+    // 11.
+    frame_->hide();
+    if (configOnlyMode)
+        PostMessage(frame_, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    return true;
+}
+
+void CPatchwellApp::Close()
+{
+    emit closing();
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void CPatchwellApp::ExitInstance()
+{
+    if (windowClass_)
+        windowClass_->unregisterClass();
+    delete control_;
+    control_ = nullptr;
+    if (registrationResult == RegOk)
+        RegisterControl(installDirectory + QStringLiteral("\\") + QLatin1String(pw::kEngineFileName),
+                        "DllUnregisterServer", false);
+}
+
+QWidget *CPatchwellApp::aboutBox() const
+{
+    return about_;
+}
+
+void CPatchwellApp::OnAppAbout()
+{
+    if (about_) {
+        about_->raise();
+        return;
+    }
+    CAboutDlg dlg(installDirectory);
+    about_ = &dlg;
+    aboutBoxOpen = true;
+    dlg.exec();
+    aboutBoxOpen = false;
+}
+
+void CPatchwellApp::SetUpdateAlert(bool on)
+{
+    if (frame_)
+        frame_->SetUpdateAlert(on);
+}
+
+void CPatchwellApp::OnControlEvent(long kind, long number, const QString &text)
+{
+    // The engine's questions are answered here until the update dialogs take over.
+    if (kind == 0) {
+        if (!control_->GetConfirmAllUpdates(number)) {
+            control_->AnswerUpdatePrompt(number, true);
+            return;
+        }
+        promptShowing = true;
+        const int answer = messageBox(QStringLiteral("%1 %2").arg(control_->GetProductName(number), text),
+                                      MB_YESNO, MB_ICONINFORMATION);
+        promptShowing = false;
+        if (control_)
+            control_->AnswerUpdatePrompt(number, answer == IDYES);
+    } else if (kind == 12) {
+        const CLangText texts(installDirectory, QStringLiteral("PW"), QStringLiteral("UpdateEventMessage"));
+        const int answer = messageBox(texts.Get("UpdatePromptForUpdateComplete"), MB_YESNO, MB_ICONQUESTION);
+        if (control_)
+            control_->AnswerCompletionPrompt(number, answer == IDYES);
+    } else if (kind == 11) {
+        SetUpdateAlert(true);
+    }
+}

@@ -1,0 +1,58 @@
+// Patchwell: the tray program in front of the update engine.
+
+#include "app.h"
+#include "mainframe.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(signalPipe[0], &c, 1);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Patchwell"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    int rc = 0;
+    {
+        CPatchwellApp app;
+        // Asked to end by the session or a caller (SIGTERM, SIGINT): as Exit from
+        // the tray menu, so the sheet is cancelled and the engine unregistered.
+        std::unique_ptr<QSocketNotifier> notifier;
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+            notifier = std::make_unique<QSocketNotifier>(signalPipe[1], QSocketNotifier::Read);
+            QObject::connect(notifier.get(), &QSocketNotifier::activated, &app, [&app] {
+                char c;
+                [[maybe_unused]] const auto n = ::read(signalPipe[1], &c, 1);
+                if (app.mainFrame())
+                    app.mainFrame()->OnExit();
+                else
+                    app.Close();
+            });
+            struct sigaction sa = {};
+            sa.sa_handler = onTerminate;
+            sigemptyset(&sa.sa_mask);
+            sa.sa_flags = SA_RESTART;
+            sigaction(SIGTERM, &sa, nullptr);
+            sigaction(SIGINT, &sa, nullptr);
+        }
+        if (app.InitInstance(application.arguments().mid(1)))
+            rc = application.exec();
+        app.ExitInstance();
+    }
+    return rc;
+}

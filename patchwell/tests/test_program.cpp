@@ -1,0 +1,241 @@
+// The program as it starts, sits in the tray and ends: the engine registered
+// and created, the tray icon and its alert, the sheet opened by a caller, a
+// second start, and the failures that end the start.
+
+#include "app.h"
+#include "fresh_root.h"
+#include "mainframe.h"
+#include "patchwellctrl.h"
+#include "registry.h"
+#include "sharedmemory.h"
+#include "trayicon.h"
+#include "uiservices.h"
+#include "windowclass.h"
+#include "windowmessages.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TrayLog {
+    bool added = false;
+    bool available = true;
+    QStringList tips;
+    int iconChanges = 0;
+    int removed = 0;
+    TrayBackend *backend = nullptr;
+};
+
+class RecordingTray : public TrayBackend {
+public:
+    explicit RecordingTray(TrayLog *log) : log_(log) { log_->backend = this; }
+    ~RecordingTray() override
+    {
+        if (log_->backend == this)
+            log_->backend = nullptr;
+    }
+    bool add(const QIcon &, const QString &tip) override
+    {
+        log_->added = log_->available;
+        log_->tips << tip;
+        return log_->available;
+    }
+    void setIcon(const QIcon &) override { ++log_->iconChanges; }
+    void setToolTip(const QString &tip) override { log_->tips << tip; }
+    void remove() override { ++log_->removed; }
+    void popUp(QMenu *, const QPoint &) override {}
+private:
+    TrayLog *log_;
+};
+
+const char *const kClassKey = "CLSID\\{CCFDE578-9BE0-11D1-8E3E-00A02450872B}\\InprocServer32";
+const char *const kProducts = "Software\\Varnel\\Patchwell\\Products";
+
+class Program : public ::testing::Test {
+protected:
+    FreshRoot root;
+    ScriptedUiServices ui;
+    TrayLog tray;
+    std::unique_ptr<CPatchwellApp> app = std::make_unique<CPatchwellApp>();
+
+    Program()
+    {
+        setUiServices(&ui);
+        setTrayBackendFactory([this] { return std::make_unique<RecordingTray>(&tray); });
+    }
+    ~Program() override
+    {
+        if (app)
+            app->ExitInstance();
+        app.reset();
+        setTrayBackendFactory(nullptr);
+        setUiServices(nullptr);
+    }
+    void product(const QString &name)
+    {
+        reg::writeString(RegRoot::LocalMachine, QString(kProducts) + "\\" + name, "InstalledVersion", "1.0");
+    }
+    // Runs action once the sheet is up: from a timer, as the sheet's own modal
+    // loop is above any wait of the test.
+    void whenSheetShown(std::function<void(QDialog *)> action)
+    {
+        auto *timer = new QTimer(app.get());
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, [this, timer, action] {
+            if (QDialog *d = sheetShown()) {
+                timer->stop();
+                timer->deleteLater();
+                action(d);
+            }
+        });
+        timer->start();
+    }
+    QDialog *sheetShown()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == "CPropSheetManager" && w->isVisible())
+                return static_cast<QDialog *>(w);
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(Program, StartsIntoTheTrayWithTheEngineRegisteredAndUnregistersOnTheWayOut)
+{
+    ASSERT_TRUE(app->InitInstance({}));
+    EXPECT_TRUE(ui.messages().isEmpty()) << ui.messages().join("|").toStdString();
+    EXPECT_TRUE(tray.added);
+    EXPECT_EQ(tray.tips.first(), "Patchwell");
+    EXPECT_EQ(app->osKind, 1);
+    EXPECT_TRUE(reg::readString(RegRoot::ClassesRoot, kClassKey, "").value_or("").endsWith("/libpatchwell.so"));
+    // Registered as an installer would have: Portdeck finds the service's directory.
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QString(kProducts) + "\\Patchwell", "InstallDirectory").value_or(""),
+              QCoreApplication::applicationDirPath());
+    EXPECT_TRUE(app->control()->IsCreated());
+    EXPECT_GE(app->control()->GetProductCount(), 1);
+    app->ExitInstance();
+    EXPECT_FALSE(reg::keyExists(RegRoot::ClassesRoot, kClassKey));
+    app.reset();
+}
+
+TEST_F(Program, TheAlertAnimatesOnceAndSwitchingItOffRestoresTheTip)
+{
+    ASSERT_TRUE(app->InitInstance({}));
+    CMainFrame *frame = app->mainFrame();
+    frame->SetUpdateAlert(true);
+    CTrayTimerWnd *animation = frame->tray()->Animation();
+    ASSERT_NE(animation, nullptr);
+    frame->SetUpdateAlert(true);
+    EXPECT_EQ(frame->tray()->Animation(), animation);   // one animation only
+    EXPECT_EQ(frame->tray()->TooltipText(), "Patchwell...Update Alert! View recent updates.");
+    const int changes = tray.iconChanges;
+    QTest::qWait(100);   // 250 ms on the test clock is 5 ms
+    EXPECT_GT(tray.iconChanges, changes + 3);
+    frame->SetUpdateAlert(false);
+    EXPECT_EQ(frame->tray()->Animation(), nullptr);
+    EXPECT_EQ(frame->tray()->TooltipText(), "Patchwell");
+    EXPECT_FALSE(frame->tray()->AlertActive());
+}
+
+TEST_F(Program, ConfigOnlyOpensTheRequestedProductAtOnceAndEndsWithTheSheet)
+{
+    product("Varnel Brenmoor ISDN TA");
+    product("Varnel Brenmoor ISDN TA Pro");
+    bool checked = false;
+    whenSheetShown([&](QDialog *sheet) {
+        auto *list = sheet->findChild<QListWidget *>("productList1001");
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->currentItem()->text(), "Varnel Brenmoor ISDN TA");   // the whole line, not a prefix
+        EXPECT_EQ(sheet->windowTitle(), "Patchwell - Varnel Brenmoor ISDN TA");
+        checked = true;
+        sheet->accept();
+    });
+    ASSERT_TRUE(app->InitInstance({"-C", "", "Varnel", "Brenmoor", "ISDN", "TA"}));
+    QSignalSpy closing(app.get(), &CPatchwellApp::closing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing.count() > 0; }, 10000));
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(Program, WithoutATrayOnlyACallerOfTheSheetGetsIt)
+{
+    tray.available = false;
+    EXPECT_FALSE(app->InitInstance({}));
+    EXPECT_EQ(ui.messages(), QStringList{"Failed to create tray icon"});
+}
+
+TEST_F(Program, ASecondStartOpensTheFirstCopysSheetAndEndsAtOnce)
+{
+    ASSERT_TRUE(app->InitInstance({}));
+    QProcess second;
+    second.setProgram(QCoreApplication::applicationDirPath() + "/patchwell");
+    second.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    second.start();
+    bool opened = false;
+    whenSheetShown([&](QDialog *sheet) {
+        opened = true;
+        sheet->reject();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened; }, 10000));
+    EXPECT_FALSE(app->mainFrame()->sheetOpen);
+}
+
+TEST_F(Program, TheSharedRequestSelectsItsProductByPrefixInAnOpenSheet)
+{
+    product("Alpha Modem");
+    product("Varnel Lumora IDSL Modem");
+    ASSERT_TRUE(app->InitInstance({}));
+    SharedMemoryBlock block("VarnelPWEventMsg");
+    ASSERT_TRUE(block.create(100));
+    qstrcpy(static_cast<char *>(block.data()), "Varnel Lumora");
+    QString selected;
+    whenSheetShown([&](QDialog *sheet) {
+        EXPECT_EQ(sheet->findChild<QListWidget *>("productList1001")->currentItem()->text(), "Alpha Modem");
+        EXPECT_TRUE(SendMessageToClass("MyNewClass", WM_VARNELPWEVENTMSG, 0, 0));
+        QTimer::singleShot(200, sheet, [&selected, sheet] {
+            selected = sheet->findChild<QListWidget *>("productList1001")->currentItem()->text();
+            sheet->reject();
+        });
+    });
+    SendMessage(app->mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    EXPECT_EQ(selected, "Varnel Lumora IDSL Modem");
+}
+
+TEST_F(Program, AnEngineThatCannotBeRegisteredEndsTheStartWithItsMessages)
+{
+    QTemporaryDir dir;
+    QFile::copy(QCoreApplication::applicationDirPath() + "/PWENU.INI", dir.filePath("PWENU.INI"));
+    app->installDirectory = dir.path();
+    EXPECT_FALSE(app->InitInstance({}));
+    ASSERT_EQ(ui.messages().size(), 2);
+    EXPECT_TRUE(ui.messages()[0].startsWith("LoadLibrary(\"" + dir.path() + "\\Patchwell.ocx\") failed.\nGetLastError returns 0x0000007e."));
+    EXPECT_EQ(ui.messages()[1], "The update engine could not be registered. Patchwell cannot start.");
+    app.reset();
+
+    // A library without the entry point: the second form of the message.
+    ui.shown.clear();
+    QFile::copy(QCoreApplication::applicationDirPath() + "/libcsh.so", dir.filePath("libpatchwell.so"));
+    app = std::make_unique<CPatchwellApp>();
+    app->installDirectory = dir.path();
+    EXPECT_FALSE(app->InitInstance({}));
+    ASSERT_FALSE(ui.messages().isEmpty());
+    EXPECT_EQ(ui.messages()[0], dir.path() + "\\Patchwell.ocx was loaded, but the DllRegisterServer entry point was not "
+                                             "found.\n\nDllRegisterServer may not be exported, or a corrupt version of "
+                                             + dir.path() + "\\Patchwell.ocx may be in memory. Consider using PView to "
+                                                            "detect and remove it.");
+    app.reset();
+}
