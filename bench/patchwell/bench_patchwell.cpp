@@ -1,0 +1,151 @@
+// Update runs against a local HTTP site (python3's http.server in its own
+// process) with a 10 MB update: wall time per run against curl fetching the
+// same file from the same server, and how far the process's peak resident
+// memory grew (the download streams to disk). Start-up to the tray icon shown.
+
+#include "app.h"
+#include "control.h"
+#include "mainframe.h"
+#include "registry.h"
+#include "trayicon.h"
+#include "uiservices.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+namespace {
+
+long peakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+quint16 freePort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost);
+    return s.serverPort();
+}
+
+void BM_UpdateRun10MB(benchmark::State &state)
+{
+    QTemporaryDir root, site;
+    qputenv("TALLYLINE_ROOT", QFile::encodeName(root.path()));
+    QByteArray data(10 * 1024 * 1024, 0);
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char(i * 131 + (i >> 12));
+    QFile f(site.filePath("big.bin"));
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
+    f.close();
+    QFile ini(site.filePath("update.ini"));
+    ini.open(QIODevice::WriteOnly);
+    ini.write("[Update]\nVersion=2.0\nFiles=1\n[File1]\nName=big.bin\nSize=" + QByteArray::number(data.size())
+              + "\nSHA256=" + QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex() + "\n");
+    ini.close();
+    data.clear();
+    data.squeeze();
+
+    const quint16 port = freePort();
+    QProcess server;
+    server.setWorkingDirectory(site.path());
+    server.start("python3", {"-m", "http.server", QString::number(port), "--bind", "127.0.0.1"});
+    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+    (void)QTest::qWaitFor([&] {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, port);
+        return s.waitForConnected(100);
+    }, 10000);
+
+    const QString key = "Software\\Varnel\\Patchwell\\Products\\Bench";
+    reg::writeString(RegRoot::LocalMachine, key, "ProductUpdateURL", url);
+    reg::writeDword(RegRoot::LocalMachine, key, "ConfirmAllUpdates", 0);
+    const long rssBefore = peakRssKb();
+    double engineSeconds = 0, curlSeconds = 0;
+    for (auto _ : state) {
+        reg::writeString(RegRoot::LocalMachine, key, "InstalledVersion", "1.0");
+        pw::PatchwellControl control;
+        bool done = false;
+        long last = -1;
+        control.Advise([&](long kind, long, const QString &) {
+            last = kind;
+            done = kind >= 10 && kind != 12;
+        });
+        QVariantList args{0};
+        QElapsedTimer t;
+        t.start();
+        control.Invoke(pw::DispUpdateNow, args);
+        (void)QTest::qWaitFor([&] { return done; }, 120000);
+        engineSeconds += t.elapsed() / 1000.0;
+        if (last != 11)
+            state.SkipWithError("update run did not finish");
+
+        QElapsedTimer c;
+        c.start();
+        QProcess curl;
+        curl.start("curl", {"-s", "-o", "/dev/null", url + "big.bin"});
+        curl.waitForFinished(120000);
+        curlSeconds += c.elapsed() / 1000.0;
+    }
+    server.kill();
+    server.waitForFinished();
+    state.counters["engine_s"] = benchmark::Counter(engineSeconds, benchmark::Counter::kAvgIterations);
+    state.counters["curl_s"] = benchmark::Counter(curlSeconds, benchmark::Counter::kAvgIterations);
+    state.counters["engine_per_curl"] = curlSeconds > 0 ? engineSeconds / curlSeconds : 0;
+    state.counters["peak_rss_growth_MB"] = (peakRssKb() - rssBefore) / 1024.0;
+}
+BENCHMARK(BM_UpdateRun10MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+class QuietTray : public TrayBackend {
+public:
+    bool add(const QIcon &, const QString &) override { return true; }
+    void setIcon(const QIcon &) override {}
+    void setToolTip(const QString &) override {}
+    void remove() override {}
+    void popUp(QMenu *, const QPoint &) override {}
+};
+
+void BM_StartupToTray(benchmark::State &state)
+{
+    QTemporaryDir root;
+    qputenv("TALLYLINE_ROOT", QFile::encodeName(root.path()));
+    ScriptedUiServices ui;
+    setUiServices(&ui);
+    setTrayBackendFactory([] { return std::make_unique<QuietTray>(); });
+    for (auto _ : state) {
+        CPatchwellApp app;
+        if (!app.InitInstance({}))
+            state.SkipWithError("start failed");
+        state.PauseTiming();
+        app.ExitInstance();
+        state.ResumeTiming();
+    }
+    setTrayBackendFactory(nullptr);
+    setUiServices(nullptr);
+}
+BENCHMARK(BM_StartupToTray)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
