@@ -10,11 +10,6 @@ namespace {
 const QLatin1String kHeader("Windows Registry Editor Version 5.00");
 const QLatin1String kOldHeader("REGEDIT4");
 
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 // Reads a quoted text starting at pos (which holds the opening quote). Besides the
 // export format's \\ and \" we read \n and \r, which our writer uses so that a
 // value with a line break cannot break the file. Returns false when unterminated.
@@ -76,33 +71,74 @@ bool onlyBlanks(const QString &line, qsizetype from)
     return true;
 }
 
-bool decodeText(const QByteArray &data, QString &text)
+// The file's lines, decoded one by one so that one undecodable line costs only
+// itself. badText marks the lines that are not valid in the file's encoding.
+struct DecodedLines {
+    QStringList lines;
+    QList<bool> badText;
+    bool crlf = false;
+};
+
+DecodedLines decodeLines(const QByteArray &data)
 {
+    DecodedLines out;
     if (data.startsWith("\xFF\xFE")) {
         QStringDecoder decoder(QStringDecoder::Utf16LE);
-        text = decoder(data.mid(2));
-        return !decoder.hasError();
+        const QString text = decoder(data.mid(2));
+        out.lines = text.split(QLatin1Char('\n'));
+        out.badText.fill(decoder.hasError(), out.lines.size());
+        out.crlf = !out.lines.isEmpty() && out.lines.first().endsWith(QLatin1Char('\r'));
+        return out;
     }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    text = decoder(data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data);
-    return !decoder.hasError();
+    const QByteArray body = data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data;
+    const QList<QByteArray> raw = body.split('\n');
+    // The first line that is not blank tells the format; "REGEDIT4" is the ANSI one.
+    bool ansi = false;
+    for (const QByteArray &line : raw) {
+        const QByteArray t = line.trimmed();
+        if (!t.isEmpty()) {
+            ansi = t == QByteArrayLiteral("REGEDIT4");
+            break;
+        }
+    }
+    out.crlf = !raw.isEmpty() && raw.first().endsWith('\r');
+    out.lines.reserve(raw.size());
+    out.badText.reserve(raw.size());
+    for (const QByteArray &line : raw) {
+        if (ansi) {
+            out.lines.append(QString::fromLatin1(line));
+            out.badText.append(false);
+            continue;
+        }
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        out.lines.append(decoder(line));
+        out.badText.append(decoder.hasError());
+    }
+    return out;
 }
 
 struct Parser {
     const QString &rootName;
     RegTree &tree;
-    QString error;
+    const DecodedLines &input;
+    QString error;         // the first damaged line
+    int damaged = 0;       // damaged lines, values lost under a damaged header included
     int lineNo = 0;
     RegKey *key = nullptr;
+    bool skippingKey = false; // under a key header that could not be read
 
     bool fail(const QString &why)
     {
-        error = QStringLiteral("line %1: %2").arg(lineNo).arg(why);
+        if (error.isEmpty())
+            error = QStringLiteral("line %1: %2").arg(lineNo).arg(why);
+        ++damaged;
         return false;
     }
 
     bool section(const QString &line)
     {
+        key = nullptr;
+        skippingKey = true;
         if (!line.endsWith(QLatin1Char(']')))
             return fail(QStringLiteral("key header without closing bracket"));
         const QString inner = line.mid(1, line.size() - 2);
@@ -110,13 +146,19 @@ struct Parser {
             || (inner.size() > rootName.size() && inner[rootName.size()] != QLatin1Char('\\')))
             return fail(QStringLiteral("key outside %1").arg(rootName));
         key = &tree.create(inner.mid(rootName.size()));
+        skippingKey = false;
         return true;
     }
 
-    bool value(const QString &line, const QStringList &lines, int &index)
+    bool value(const QString &line, int &index)
     {
-        if (!key)
+        if (!key) {
+            if (skippingKey) {
+                ++damaged;
+                return false;
+            }
             return fail(QStringLiteral("value before the first key"));
+        }
         RegValue v;
         qsizetype pos = 0;
         if (line[0] == QLatin1Char('@')) {
@@ -149,19 +191,19 @@ struct Parser {
         } else {
             // Binary and other types are kept as written, continuation lines included.
             QString raw = rest.trimmed();
-            while (raw.endsWith(QLatin1Char('\\')) && index + 1 < lines.size()) {
-                raw += QLatin1Char('\n') + lines[++index].trimmed();
+            while (raw.endsWith(QLatin1Char('\\')) && index + 1 < input.lines.size()) {
+                ++index;
                 ++lineNo;
+                if (input.badText[index])
+                    return fail(QStringLiteral("not valid text"));
+                raw += QLatin1Char('\n') + input.lines[index].trimmed();
             }
             if (raw.isEmpty() || raw == QLatin1String("-") || raw.endsWith(QLatin1Char('\\')))
                 return fail(QStringLiteral("bad value"));
             v.type = RegValue::Other;
             v.text = raw;
         }
-        if (RegValue *existing = key->findValue(v.name))
-            *existing = v;
-        else
-            key->values.append(v);
+        key->setValue(v, false);
         return true;
     }
 };
@@ -170,15 +212,42 @@ struct Parser {
 
 RegValue *RegKey::findValue(const QString &name)
 {
-    for (RegValue &v : values)
-        if (sameName(v.name, name))
-            return &v;
-    return nullptr;
+    const auto it = index_.constFind(name.toCaseFolded());
+    return it == index_.constEnd() ? nullptr : &values_[it.value()];
 }
 
 const RegValue *RegKey::findValue(const QString &name) const
 {
-    return const_cast<RegKey *>(this)->findValue(name);
+    const auto it = index_.constFind(name.toCaseFolded());
+    return it == index_.constEnd() ? nullptr : &values_[it.value()];
+}
+
+void RegKey::setValue(const RegValue &value, bool keepStoredName)
+{
+    const QString folded = value.name.toCaseFolded();
+    const auto it = index_.constFind(folded);
+    if (it == index_.constEnd()) {
+        index_.insert(folded, values_.size());
+        values_.append(value);
+        return;
+    }
+    RegValue &slot = values_[it.value()];
+    const QString storedName = slot.name;
+    slot = value;
+    if (keepStoredName)
+        slot.name = storedName;
+}
+
+bool RegKey::removeValue(const QString &name)
+{
+    const auto it = index_.constFind(name.toCaseFolded());
+    if (it == index_.constEnd())
+        return false;
+    values_.removeAt(it.value());
+    index_.clear();
+    for (qsizetype i = 0; i < values_.size(); ++i)
+        index_.insert(values_[i].name.toCaseFolded(), i);
+    return true;
 }
 
 QString RegTree::normalizePath(const QString &path)
@@ -226,7 +295,7 @@ RegKey &RegTree::create(const QString &path)
         auto it = keys_.find(folded);
         if (it == keys_.end()) {
             stored += part;
-            it = keys_.insert(folded, RegKey{stored, {}});
+            it = keys_.insert(folded, RegKey(stored));
         } else {
             stored = it.value().path;
         }
@@ -271,7 +340,7 @@ bool RegTree::operator==(const RegTree &other) const
 {
     auto meaningful = [](const QMap<QString, RegKey> &keys) {
         QMap<QString, RegKey> copy = keys;
-        if (copy.contains(QString()) && copy.value(QString()).values.isEmpty())
+        if (copy.contains(QString()) && copy.value(QString()).values().isEmpty())
             copy.remove(QString());
         return copy;
     };
@@ -280,11 +349,11 @@ bool RegTree::operator==(const RegTree &other) const
     if (a.size() != b.size())
         return false;
     for (auto it = a.begin(), jt = b.begin(); it != a.end(); ++it, ++jt) {
-        if (it.key() != jt.key() || it->path != jt->path || it->values.size() != jt->values.size())
+        if (it.key() != jt.key() || it->path != jt->path || it->values().size() != jt->values().size())
             return false;
-        for (qsizetype i = 0; i < it->values.size(); ++i) {
-            const RegValue &x = it->values[i];
-            const RegValue &y = jt->values[i];
+        for (qsizetype i = 0; i < it->values().size(); ++i) {
+            const RegValue &x = it->values()[i];
+            const RegValue &y = jt->values()[i];
             if (x.name != y.name || x.type != y.type || x.text != y.text || x.dword != y.dword)
                 return false;
         }
@@ -296,55 +365,61 @@ bool parseRegistryText(const QByteArray &data, const QString &rootName, RegTree 
                        QString *error)
 {
     tree = RegTree();
-    QString text;
-    Parser parser{rootName, tree, {}};
-    bool ok = decodeText(data, text);
-    if (!ok)
-        parser.error = QStringLiteral("not valid text");
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    const DecodedLines input = decodeLines(data);
+    tree.crlf = input.crlf;
+    Parser parser{rootName, tree, input, {}};
     bool headerSeen = false;
-    for (int i = 0; ok && i < lines.size(); ++i) {
+    for (int i = 0; i < input.lines.size(); ++i) {
         parser.lineNo = i + 1;
-        QString line = lines[i];
+        QString line = input.lines[i];
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty())
             continue;
-        if (!headerSeen) {
-            headerSeen = trimmed == kHeader || trimmed == kOldHeader;
-            ok = headerSeen || parser.fail(QStringLiteral("missing header line"));
-        } else if (trimmed.startsWith(QLatin1Char(';'))) {
+        if (input.badText[i]) {
+            parser.fail(QStringLiteral("not valid text"));
             continue;
-        } else if (trimmed.startsWith(QLatin1Char('['))) {
-            ok = parser.section(trimmed);
-        } else if (trimmed.startsWith(QLatin1Char('"')) || trimmed.startsWith(QLatin1Char('@'))) {
-            ok = parser.value(trimmed, lines, i);
-        } else {
-            ok = parser.fail(QStringLiteral("unreadable line"));
         }
+        if (!headerSeen) {
+            headerSeen = true;
+            if (trimmed == kHeader || trimmed == kOldHeader)
+                continue;
+            parser.fail(QStringLiteral("missing header line")); // and read the line as content
+        }
+        if (trimmed.startsWith(QLatin1Char(';')))
+            continue;
+        if (trimmed.startsWith(QLatin1Char('[')))
+            parser.section(trimmed);
+        else if (trimmed.startsWith(QLatin1Char('"')) || trimmed.startsWith(QLatin1Char('@')))
+            parser.value(trimmed, i);
+        else
+            parser.fail(QStringLiteral("unreadable line"));
     }
-    if (ok && !headerSeen)
-        ok = parser.fail(QStringLiteral("missing header line"));
-    if (!ok) {
-        tree = RegTree();
-        if (error)
-            *error = parser.error;
+    if (!headerSeen)
+        parser.fail(QStringLiteral("missing header line"));
+    if (parser.damaged == 0)
+        return true;
+    if (error) {
+        *error = parser.error;
+        if (parser.damaged > 1)
+            *error += QStringLiteral(" (%1 damaged lines in all)").arg(parser.damaged);
     }
-    return ok;
+    return false;
 }
 
 QByteArray formatRegistryText(const RegTree &tree, const QString &rootName)
 {
     QString out = kHeader + QLatin1String("\n");
+    out.reserve(64 * 1024);
     for (const RegKey &key : tree.keys()) {
-        if (key.path.isEmpty() && key.values.isEmpty())
+        if (key.path.isEmpty() && key.values().isEmpty())
             continue;
         out += QLatin1String("\n[") + rootName;
         if (!key.path.isEmpty())
             out += QLatin1Char('\\') + key.path;
         out += QLatin1String("]\n");
-        for (const RegValue &v : key.values) {
+        for (const RegValue &v : key.values()) {
             out += v.name.isEmpty() ? QStringLiteral("@") : quoted(v.name);
             out += QLatin1Char('=');
             if (v.type == RegValue::String)
@@ -356,6 +431,8 @@ QByteArray formatRegistryText(const RegTree &tree, const QString &rootName)
             out += QLatin1Char('\n');
         }
     }
+    if (tree.crlf)
+        out.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return out.toUtf8();
 }
 
