@@ -13,30 +13,35 @@ const QLatin1String kOldHeader("REGEDIT4");
 // Reads a quoted text starting at pos (which holds the opening quote). Besides the
 // export format's \\ and \" we read \n and \r, which our writer uses so that a
 // value with a line break cannot break the file. Returns false when unterminated.
-bool readQuoted(const QString &line, qsizetype &pos, QString &out)
+bool readQuoted(QStringView line, qsizetype &pos, QString &out)
 {
     out.clear();
     ++pos;
+    qsizetype plain = pos;   // start of the characters not yet copied
     while (pos < line.size()) {
         const QChar c = line[pos];
         if (c == QLatin1Char('"')) {
+            out += line.mid(plain, pos - plain);
             ++pos;
             return true;
         }
         if (c == QLatin1Char('\\') && pos + 1 < line.size()) {
             const QChar n = line[pos + 1];
-            if (n == QLatin1Char('\\') || n == QLatin1Char('"')) {
-                out += n;
+            QChar unescaped;
+            if (n == QLatin1Char('\\') || n == QLatin1Char('"'))
+                unescaped = n;
+            else if (n == QLatin1Char('n'))
+                unescaped = QLatin1Char('\n');
+            else if (n == QLatin1Char('r'))
+                unescaped = QLatin1Char('\r');
+            if (!unescaped.isNull()) {
+                out += line.mid(plain, pos - plain);
+                out += unescaped;
                 pos += 2;
-                continue;
-            }
-            if (n == QLatin1Char('n') || n == QLatin1Char('r')) {
-                out += n == QLatin1Char('n') ? QLatin1Char('\n') : QLatin1Char('\r');
-                pos += 2;
+                plain = pos;
                 continue;
             }
         }
-        out += c;
         ++pos;
     }
     return false;
@@ -63,7 +68,7 @@ QString quoted(const QString &text)
     return out;
 }
 
-bool onlyBlanks(const QString &line, qsizetype from)
+bool onlyBlanks(QStringView line, qsizetype from)
 {
     for (qsizetype i = from; i < line.size(); ++i)
         if (!line[i].isSpace())
@@ -71,10 +76,14 @@ bool onlyBlanks(const QString &line, qsizetype from)
     return true;
 }
 
-// The file's lines, decoded one by one so that one undecodable line costs only
-// itself. badText marks the lines that are not valid in the file's encoding.
+// The file's lines. A file that decodes as a whole is one text the lines look
+// into; otherwise each line is decoded on its own, so that one undecodable
+// line costs only itself. badText marks the lines not valid in the file's
+// encoding.
 struct DecodedLines {
-    QStringList lines;
+    QString whole;
+    QStringList owned;
+    QList<QStringView> lines;
     QList<bool> badText;
     bool crlf = false;
 };
@@ -82,38 +91,56 @@ struct DecodedLines {
 DecodedLines decodeLines(const QByteArray &data)
 {
     DecodedLines out;
+    auto viewWhole = [&out](bool bad) {
+        out.lines = QStringView(out.whole).split(QLatin1Char('\n'));
+        out.badText.fill(bad, out.lines.size());
+        out.crlf = !out.lines.isEmpty() && out.lines.first().endsWith(QLatin1Char('\r'));
+    };
     if (data.startsWith("\xFF\xFE")) {
         QStringDecoder decoder(QStringDecoder::Utf16LE);
-        const QString text = decoder(data.mid(2));
-        out.lines = text.split(QLatin1Char('\n'));
-        out.badText.fill(decoder.hasError(), out.lines.size());
-        out.crlf = !out.lines.isEmpty() && out.lines.first().endsWith(QLatin1Char('\r'));
+        out.whole = decoder(data.mid(2));
+        viewWhole(decoder.hasError());
         return out;
     }
     const QByteArray body = data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data;
-    const QList<QByteArray> raw = body.split('\n');
     // The first line that is not blank tells the format; "REGEDIT4" is the ANSI one.
+    const QByteArray first = body.left(body.indexOf('\n')).trimmed();
     bool ansi = false;
-    for (const QByteArray &line : raw) {
-        const QByteArray t = line.trimmed();
-        if (!t.isEmpty()) {
-            ansi = t == QByteArrayLiteral("REGEDIT4");
-            break;
+    if (!first.isEmpty()) {
+        ansi = first == QByteArrayLiteral("REGEDIT4");
+    } else {
+        for (const QByteArray &line : body.split('\n')) {
+            const QByteArray t = line.trimmed();
+            if (!t.isEmpty()) {
+                ansi = t == QByteArrayLiteral("REGEDIT4");
+                break;
+            }
         }
     }
+    if (ansi) {
+        out.whole = QString::fromLatin1(body);
+        viewWhole(false);
+        return out;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    out.whole = utf8(body);
+    if (!utf8.hasError()) {
+        viewWhole(false);
+        return out;
+    }
+    out.whole.clear();
+    const QList<QByteArray> raw = body.split('\n');
     out.crlf = !raw.isEmpty() && raw.first().endsWith('\r');
-    out.lines.reserve(raw.size());
+    out.owned.reserve(raw.size());
     out.badText.reserve(raw.size());
     for (const QByteArray &line : raw) {
-        if (ansi) {
-            out.lines.append(QString::fromLatin1(line));
-            out.badText.append(false);
-            continue;
-        }
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        out.lines.append(decoder(line));
+        out.owned.append(decoder(line));
         out.badText.append(decoder.hasError());
     }
+    out.lines.reserve(out.owned.size());
+    for (const QString &line : out.owned)
+        out.lines.append(line);
     return out;
 }
 
@@ -135,22 +162,22 @@ struct Parser {
         return false;
     }
 
-    bool section(const QString &line)
+    bool section(QStringView line)
     {
         key = nullptr;
         skippingKey = true;
         if (!line.endsWith(QLatin1Char(']')))
             return fail(QStringLiteral("key header without closing bracket"));
-        const QString inner = line.mid(1, line.size() - 2);
+        const QStringView inner = line.mid(1, line.size() - 2);
         if (!inner.startsWith(rootName, Qt::CaseInsensitive)
             || (inner.size() > rootName.size() && inner[rootName.size()] != QLatin1Char('\\')))
             return fail(QStringLiteral("key outside %1").arg(rootName));
-        key = &tree.create(inner.mid(rootName.size()));
+        key = &tree.create(inner.mid(rootName.size()).toString());
         skippingKey = false;
         return true;
     }
 
-    bool value(const QString &line, int &index)
+    bool value(QStringView line, int &index)
     {
         if (!key) {
             if (skippingKey) {
@@ -173,7 +200,7 @@ struct Parser {
         ++pos;
         while (pos < line.size() && line[pos].isSpace())
             ++pos;
-        const QString rest = line.mid(pos);
+        const QStringView rest = line.mid(pos);
         if (rest.startsWith(QLatin1Char('"'))) {
             v.type = RegValue::String;
             if (!readQuoted(line, pos, v.text))
@@ -181,7 +208,7 @@ struct Parser {
             if (!onlyBlanks(line, pos))
                 return fail(QStringLiteral("characters after the text"));
         } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
-            const QString digits = rest.mid(6).trimmed();
+            const QStringView digits = rest.mid(6).trimmed();
             bool ok = false;
             const uint number = digits.toUInt(&ok, 16);
             if (!ok || digits.isEmpty() || digits.size() > 8 || digits.startsWith(QLatin1Char('+')))
@@ -190,13 +217,14 @@ struct Parser {
             v.dword = number;
         } else {
             // Binary and other types are kept as written, continuation lines included.
-            QString raw = rest.trimmed();
+            QString raw = rest.trimmed().toString();
             while (raw.endsWith(QLatin1Char('\\')) && index + 1 < input.lines.size()) {
                 ++index;
                 ++lineNo;
                 if (input.badText[index])
                     return fail(QStringLiteral("not valid text"));
-                raw += QLatin1Char('\n') + input.lines[index].trimmed();
+                raw += QLatin1Char('\n');
+                raw += input.lines[index].trimmed();
             }
             if (raw.isEmpty() || raw == QLatin1String("-") || raw.endsWith(QLatin1Char('\\')))
                 return fail(QStringLiteral("bad value"));
@@ -210,24 +238,38 @@ struct Parser {
 
 } // namespace
 
+size_t qHash(const FoldedName &key, size_t seed) noexcept
+{
+    // FNV-1a over the case-folded characters. Characters outside the basic
+    // plane are left out, since they fold as pairs: equal names still hash alike.
+    size_t h = 1469598103934665603ull ^ seed;
+    for (const QChar c : key.name) {
+        if (c.isSurrogate())
+            continue;
+        const char16_t u = c.unicode();
+        const char16_t folded = u < 0x80 ? ((u >= 'A' && u <= 'Z') ? char16_t(u + 32) : u) : c.toCaseFolded().unicode();
+        h = (h ^ folded) * 1099511628211ull;
+    }
+    return h;
+}
+
 RegValue *RegKey::findValue(const QString &name)
 {
-    const auto it = index_.constFind(name.toCaseFolded());
+    const auto it = index_.constFind(FoldedName{name});
     return it == index_.constEnd() ? nullptr : &values_[it.value()];
 }
 
 const RegValue *RegKey::findValue(const QString &name) const
 {
-    const auto it = index_.constFind(name.toCaseFolded());
+    const auto it = index_.constFind(FoldedName{name});
     return it == index_.constEnd() ? nullptr : &values_[it.value()];
 }
 
 void RegKey::setValue(const RegValue &value, bool keepStoredName)
 {
-    const QString folded = value.name.toCaseFolded();
-    const auto it = index_.constFind(folded);
+    const auto it = index_.constFind(FoldedName{value.name});
     if (it == index_.constEnd()) {
-        index_.insert(folded, values_.size());
+        index_.insert(FoldedName{value.name}, values_.size());
         values_.append(value);
         return;
     }
@@ -240,13 +282,13 @@ void RegKey::setValue(const RegValue &value, bool keepStoredName)
 
 bool RegKey::removeValue(const QString &name)
 {
-    const auto it = index_.constFind(name.toCaseFolded());
+    const auto it = index_.constFind(FoldedName{name});
     if (it == index_.constEnd())
         return false;
     values_.removeAt(it.value());
     index_.clear();
     for (qsizetype i = 0; i < values_.size(); ++i)
-        index_.insert(values_[i].name.toCaseFolded(), i);
+        index_.insert(FoldedName{values_[i].name}, i);
     return true;
 }
 
@@ -371,10 +413,7 @@ bool parseRegistryText(const QByteArray &data, const QString &rootName, RegTree 
     bool headerSeen = false;
     for (int i = 0; i < input.lines.size(); ++i) {
         parser.lineNo = i + 1;
-        QString line = input.lines[i];
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        const QString trimmed = line.trimmed();
+        const QStringView trimmed = input.lines[i].trimmed(); // a CR before the LF goes too
         if (trimmed.isEmpty())
             continue;
         if (input.badText[i]) {

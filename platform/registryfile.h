@@ -19,6 +19,14 @@ struct RegValue {
     quint32 dword = 0;
 };
 
+// A value name as an index key: equal and hashed ignoring letter case, and
+// sharing the value's own text (no folded copy per value).
+struct FoldedName {
+    QString name;
+    bool operator==(const FoldedName &o) const { return name.compare(o.name, Qt::CaseInsensitive) == 0; }
+};
+size_t qHash(const FoldedName &key, size_t seed = 0) noexcept;
+
 class RegKey {
 public:
     RegKey() = default;
@@ -36,7 +44,7 @@ public:
 
 private:
     QList<RegValue> values_;
-    QHash<QString, qsizetype> index_;   // case-folded name -> position in values_
+    QHash<FoldedName, qsizetype> index_;   // name -> position in values_
 };
 
 // All keys of one root, indexed by their case-folded path.

@@ -376,13 +376,16 @@ TEST(RegistryFileFormat, AKeyWithManyValuesKeepsEachNameOnce)
     for (int i = 0; i < count; ++i)
         text += "\"v" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(i, 16) + "\n";
     text += "\"V7\"=\"again\"\n"; // a later line of the same name wins, in the first one's place
+    text += "\"\xc3\x84rger \xf0\x90\x90\x80\"=\"umlaut\"\n";
     reg::RegTree tree;
     QString error;
     ASSERT_TRUE(reg::parseRegistryText(text, QStringLiteral("HKEY_LOCAL_MACHINE"), tree, &error)) << qPrintable(error);
     reg::RegKey *key = tree.find(QStringLiteral("many"));
     ASSERT_NE(key, nullptr);
-    ASSERT_EQ(key->values().size(), count);
+    ASSERT_EQ(key->values().size(), count + 1);
     EXPECT_EQ(key->values()[7].text, QStringLiteral("again"));
+    ASSERT_NE(key->findValue(QStringLiteral("\u00e4RGER \U00010428")), nullptr);  // letter case beyond ASCII too
+    EXPECT_EQ(key->findValue(QStringLiteral("\u00e4RGER \U00010428"))->text, QStringLiteral("umlaut"));
     EXPECT_EQ(key->findValue(QStringLiteral("v49999"))->dword, 49999u);
     EXPECT_TRUE(key->removeValue(QStringLiteral("V3")));
     EXPECT_EQ(key->findValue(QStringLiteral("v3")), nullptr);
