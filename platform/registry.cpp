@@ -186,7 +186,10 @@ class FileLock {
 public:
     explicit FileLock(const QString &path)
     {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        const QByteArray name = QFile::encodeName(path);
+        fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0 && errno == EACCES)   // another user's lock file (a run as root): flock needs no write access
+            fd_ = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) {
             error_ = QStringLiteral("cannot lock %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             return;

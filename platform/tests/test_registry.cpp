@@ -479,6 +479,31 @@ TEST_F(RegistryTest, AFileAnotherUserOwnsIsNeverReplacedByOneWhoCannotReadIt)
     EXPECT_TRUE(readFile(hklmFile()) == before) << "the file was written over";
 }
 
+TEST_F(RegistryTest, ARunAsRootLeavesTheUsersFilesTheUsers)
+{
+    QString why;
+    const auto user = otherUser(&why);
+    if (!user)
+        GTEST_SKIP() << qPrintable(why);
+    QDir().mkpath(root.file(QStringLiteral("registry")));
+    ASSERT_TRUE(handOver(root.path(), root.file(QStringLiteral("registry")), *user));
+    // The user's own store ...
+    QByteArray out, err;
+    ASSERT_EQ(runAsOtherUser(*user, helperProgram(), {"regwrite", "Software\\Varnel", "mine", "1"}, &out, &err), 0) << err.constData();
+    // ... written once by root (this process), which leaves a lock file of its own behind.
+    QFile::remove(root.file(QStringLiteral("registry/HKEY_LOCAL_MACHINE.lock")));
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel"), QStringLiteral("root"), QStringLiteral("1")));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(hklmFile()).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, user->uid);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // The user reads and writes on.
+    EXPECT_EQ(runAsOtherUser(*user, helperProgram(), {"regwrite", "Software\\Varnel", "again", "1"}, &out, &err), 0) << err.constData();
+    EXPECT_EQ(reg::valueNames(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel")),
+              (QStringList{"mine0", "root", "again0"}));
+}
+
 TEST_F(RegistryTest, AWriterGivesUpOnALockAHungProcessHoldsAndSaysSo)
 {
     ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("v"), QStringLiteral("1")));
