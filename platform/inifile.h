@@ -1,7 +1,9 @@
 #pragma once
 // Private-profile (INI) files: [section] headers and name=value lines, names
 // compared ignoring letter case. Paths are platform paths (tl::mapPath).
-// Writes are atomic (temporary file and rename).
+// Writes are atomic (temporary file and rename) and keep every line they do
+// not change byte for byte; a file that exists but cannot be read is not
+// written.
 
 #include <QString>
 #include <QStringList>

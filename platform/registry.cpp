@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include "clock.h"
 #include "paths.h"
 #include "registryfile.h"
 
@@ -7,13 +8,18 @@
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <fcntl.h>
+#include <csignal>
+#include <ctime>
 #include <mutex>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 // How the store stays consistent between processes:
@@ -24,7 +30,14 @@
 // - writers take an exclusive flock on "<root>.lock", re-read the file, change
 //   it, write "<root>.reg.tmp.<pid>", fsync it and rename it over the file. A
 //   writer killed half-way leaves only a temporary file, which no reader opens
-//   and the next writer removes.
+//   and the next writer removes. The lock is waited for a bounded time only: a
+//   writer whose peer hangs with the lock gives up and says so.
+// - a file that exists but cannot be read (permissions, I/O error, no file
+//   descriptor left) is never taken as empty: reads see no values, it is
+//   reported once, and writes to that root fail until it can be read again.
+// - a damaged file is set aside as "*.bad"; what parsed of it is kept and
+//   written back as the root's file.
+// - the files may hold credentials: they are readable by their owner only.
 
 namespace reg {
 
@@ -65,8 +78,11 @@ struct RootCache {
     FileIdentity id;
     int heldFd = -1;        // the file we parsed, kept open (see above)
     RegTree tree;
-    bool badKnown = false;  // a damaged file that could not be set aside, already reported
-    FileIdentity badId;
+    bool damagedInPlace = false; // tree is what parsed of a damaged file not yet set aside
+    FileIdentity badId;     // the damaged file last reported as not set aside
+    bool unreadable = false; // the file exists but could not be read
+    QString unreadableWhy;
+    QString reportedUnreadable; // the last "cannot read" reported, to report each cause once
 
     void forget()
     {
@@ -75,6 +91,8 @@ struct RootCache {
         heldFd = -1;
         loaded = false;
         present = false;
+        damagedInPlace = false;
+        unreadable = false;
         tree = RegTree();
     }
 };
@@ -93,19 +111,98 @@ RootCache &cacheFor(RegRoot root)
 
 QString registryDir() { return tl::tallylineRoot() + QStringLiteral("/registry"); }
 
+// How long a writer waits for a peer's lock (unscaled; never under two seconds
+// of real time, since a busy peer needs real time to write): long enough for
+// any sound writer, short enough that a hung peer cannot freeze the interface.
+constexpr int kLockWaitMs = 5000;
+constexpr int kLockWaitFloorMs = 2000;
+
+// Takes the flock, waiting at most waitMs. The wait blocks in the kernel, so
+// the lock goes to a waiter as soon as its holder lets go (a waiter that only
+// polled would lose it, again and again, to a peer that writes in a loop); a
+// timer signal sent to this thread alone interrupts it now and then to look
+// at the clock.
+bool lockWithin(int fd, int waitMs, int &err)
+{
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+        err = errno;
+        return false;
+    }
+    const int tick = SIGRTMIN + 7;
+    static std::once_flag handlerInstalled;
+    std::call_once(handlerInstalled, [tick] {
+        struct sigaction sa {};
+        sa.sa_handler = [](int) {};
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = 0;    // no SA_RESTART: the signal is there to end flock's wait
+        ::sigaction(tick, &sa, nullptr);
+    });
+    sigset_t tickSet, previousMask;
+    sigemptyset(&tickSet);
+    sigaddset(&tickSet, tick);
+    ::pthread_sigmask(SIG_UNBLOCK, &tickSet, &previousMask);
+
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = tick;
+    event._sigev_un._tid = static_cast<pid_t>(::gettid());
+    timer_t timer;
+    const bool timed = ::timer_create(CLOCK_MONOTONIC, &event, &timer) == 0;
+    if (timed) {
+        const itimerspec every50ms{{0, 50'000'000}, {0, 50'000'000}};
+        ::timer_settime(timer, 0, &every50ms, nullptr);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    bool locked = false;
+    for (;;) {
+        if (::flock(fd, timed ? LOCK_EX : LOCK_EX | LOCK_NB) == 0) {
+            locked = true;
+            break;
+        }
+        err = errno;
+        if (err != EINTR && err != EWOULDBLOCK)
+            break;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            err = EWOULDBLOCK;
+            break;
+        }
+        if (!timed)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (timed)
+        ::timer_delete(timer);
+    // A tick still pending must not interrupt whatever this thread does next.
+    ::pthread_sigmask(SIG_BLOCK, &tickSet, nullptr);
+    const timespec noWait{0, 0};
+    while (::sigtimedwait(&tickSet, nullptr, &noWait) > 0) {
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    return locked;
+}
+
 class FileLock {
 public:
     explicit FileLock(const QString &path)
     {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0)
+        const QByteArray name = QFile::encodeName(path);
+        fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0 && errno == EACCES)   // another user's lock file (a run as root): flock needs no write access
+            fd_ = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) {
+            error_ = QStringLiteral("cannot lock %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             return;
-        while (::flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(fd_);
-                fd_ = -1;
-                return;
-            }
+        }
+        const int waitMs = std::max(tl::scaledMs(kLockWaitMs), kLockWaitFloorMs);
+        int err = 0;
+        if (!lockWithin(fd_, waitMs, err)) {
+            error_ = err == EWOULDBLOCK
+                         ? QStringLiteral("%1 is held by another process that has not let go for %2 ms; gave up")
+                               .arg(path).arg(waitMs)
+                         : QStringLiteral("cannot lock %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
+            ::close(fd_);
+            fd_ = -1;
         }
     }
     ~FileLock()
@@ -113,10 +210,23 @@ public:
         if (fd_ >= 0)
             ::close(fd_); // closing drops the flock
     }
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
     bool ok() const { return fd_ >= 0; }
+    QString error() const { return error_; }
 private:
     int fd_ = -1;
+    QString error_;
 };
+
+// Only the owner may read a file that holds credentials.
+constexpr mode_t kFileMode = 0600;
+
+void narrowMode(int fd, const struct stat &st)
+{
+    if ((st.st_mode & 077) != 0 && st.st_uid == ::geteuid())
+        ::fchmod(fd, st.st_mode & kFileMode);
+}
 
 bool readAll(int fd, QByteArray &out)
 {
@@ -180,9 +290,16 @@ public:
             return report(QStringLiteral("cannot create %1").arg(dir_));
         FileLock lock(lockPath_);
         if (!lock.ok())
-            return report(QStringLiteral("cannot lock %1: %2").arg(lockPath_, QString::fromLocal8Bit(std::strerror(errno))));
+            return report(QStringLiteral("%1; %2 not changed").arg(lock.error(), file_));
         removeStaleTemporaries();
+        if (cache_.damagedInPlace)
+            cache_.forget();    // try again to set it aside
         refresh(true);
+        if (cache_.unreadable)
+            return report(QStringLiteral("cannot write %1: it exists but cannot be read (%2), and writing would lose its settings")
+                              .arg(file_, cache_.unreadableWhy));
+        if (cache_.damagedInPlace)
+            return report(QStringLiteral("cannot write %1: it is damaged and could not be set aside").arg(file_));
         RegTree tree = cache_.tree;
         bool changed = false;
         if (!change(tree, changed))
@@ -206,7 +323,9 @@ private:
         struct stat st;
         const QByteArray path = QFile::encodeName(file_);
         if (::stat(path.constData(), &st) != 0) {
-            if (cache_.loaded && !cache_.present)
+            if (errno != ENOENT && errno != ENOTDIR)
+                return markUnreadable(errno);
+            if (cache_.loaded && !cache_.present && !cache_.unreadable && !cache_.damagedInPlace)
                 return;
             cache_.forget();
             cache_.loaded = true;
@@ -214,31 +333,23 @@ private:
         }
         if (cache_.loaded && cache_.present && cache_.id == identityOf(st))
             return;
-        if (cache_.badKnown && cache_.badId == identityOf(st)) {
-            cache_.forget();
-            cache_.loaded = true;
-            return;
-        }
 
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            cache_.forget();
-            cache_.loaded = true;
-            return;
-        }
+        if (fd < 0)
+            return markUnreadable(errno);
         struct stat opened;
         QByteArray data;
+        if (::fstat(fd, &opened) != 0 || !readAll(fd, data)) {
+            const int err = errno;
+            ::close(fd);
+            return markUnreadable(err);
+        }
+        narrowMode(fd, opened);
         QString error;
         RegTree tree;
-        if (::fstat(fd, &opened) != 0 || !readAll(fd, data)) {
-            ::close(fd);
-            cache_.forget();
-            cache_.loaded = true;
-            return;
-        }
         if (!parseRegistryText(data, name_, tree, &error)) {
             ::close(fd);
-            setAsideDamaged(underLock, error, identityOf(opened));
+            setAsideDamaged(underLock, error, identityOf(opened), std::move(tree));
             return;
         }
         cache_.forget();
@@ -247,31 +358,57 @@ private:
         cache_.id = identityOf(opened);
         cache_.heldFd = fd;
         cache_.tree = std::move(tree);
+        cache_.reportedUnreadable.clear();
     }
 
-    // Moves a damaged file out of the way, once, under the lock: by the time we
-    // hold it another process may already have replaced or moved the file.
-    void setAsideDamaged(bool underLock, const QString &why, const FileIdentity &id)
+    // The file is there but we cannot read it: nothing of it is known, so
+    // nothing may be written over it. Tried again on every call.
+    void markUnreadable(int err)
+    {
+        cache_.forget();
+        cache_.loaded = true;
+        cache_.unreadable = true;
+        cache_.unreadableWhy = QString::fromLocal8Bit(std::strerror(err));
+        if (cache_.reportedUnreadable != cache_.unreadableWhy) {
+            cache_.reportedUnreadable = cache_.unreadableWhy;
+            report(QStringLiteral("cannot read %1: %2; its settings are not available and it will not be written until it can be read")
+                       .arg(file_, cache_.unreadableWhy));
+        }
+    }
+
+    // Moves a damaged file out of the way under the lock (by the time we hold
+    // it another process may already have replaced or moved the file) and
+    // stores what parsed of it as the root's file.
+    void setAsideDamaged(bool underLock, const QString &why, const FileIdentity &id, RegTree &&kept)
     {
         if (!underLock) {
             FileLock lock(lockPath_);
-            refresh(true);
-            return;
+            if (lock.ok()) {
+                refresh(true);
+                return;
+            }
         }
         cache_.forget();
         cache_.loaded = true;
         QString target = file_ + QStringLiteral(".bad");
         for (int n = 2; QFile::exists(target); ++n)
             target = file_ + QStringLiteral(".%1.bad").arg(n);
-        if (::rename(QFile::encodeName(file_).constData(), QFile::encodeName(target).constData()) == 0)
-            report(QStringLiteral("%1 is damaged (%2); set aside as %3, starting with an empty %4")
-                       .arg(file_, why, target, name_));
-        else {
-            report(QStringLiteral("%1 is damaged (%2) and could not be set aside; using an empty %3")
-                       .arg(file_, why, name_));
-            cache_.badKnown = true;
-            cache_.badId = id;
+        const QByteArray targetPath = QFile::encodeName(target);
+        if (underLock && ::rename(QFile::encodeName(file_).constData(), targetPath.constData()) == 0) {
+            ::chmod(targetPath.constData(), kFileMode);
+            report(QStringLiteral("%1 is damaged (%2); set aside as %3, keeping what could be read").arg(file_, why, target));
+            cache_.tree = kept;
+            store(kept);
+            return;
         }
+        // Keep what parsed for reading; writes wait until the file can be set aside.
+        if (!(cache_.badId == id))
+            report(QStringLiteral("%1 is damaged (%2) and could not be set aside; using what could be read").arg(file_, why));
+        cache_.badId = id;
+        cache_.present = true;
+        cache_.id = id;
+        cache_.damagedInPlace = true;
+        cache_.tree = std::move(kept);
     }
 
     // Temporary files of writers that died; we hold the lock, so none is in use.
@@ -282,14 +419,32 @@ private:
             QFile::remove(dir_ + QLatin1Char('/') + f);
     }
 
+    // The new file gets the old one's mode, never wider than the owner's own
+    // access, and (when we run as root) its owner, so that one run as root does
+    // not lock the user out of the user's own settings.
+    void keepOwnerAndMode(int fd)
+    {
+        struct stat old;
+        mode_t mode = kFileMode;
+        if (::stat(QFile::encodeName(file_).constData(), &old) == 0) {
+            if ((old.st_mode & kFileMode) & S_IRUSR)
+                mode = old.st_mode & kFileMode;
+            if (::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0))
+                if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+                    report(QStringLiteral("cannot give %1 back to its owner: %2").arg(file_, QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        ::fchmod(fd, mode);
+    }
+
     bool store(const RegTree &tree)
     {
         const QByteArray data = formatRegistryText(tree, name_);
         const QString temp = file_ + QStringLiteral(".tmp.%1").arg(::getpid());
         const QByteArray tempPath = QFile::encodeName(temp);
-        const int fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kFileMode);
         if (fd < 0)
             return report(QStringLiteral("cannot write %1: %2").arg(temp, QString::fromLocal8Bit(std::strerror(errno))));
+        keepOwnerAndMode(fd);
         const bool written = writeAll(fd, data) && ::fsync(fd) == 0;
         const int savedErrno = errno;
         ::close(fd);
@@ -377,7 +532,7 @@ QStringList valueNames(RegRoot root, const QString &key)
     std::lock_guard guard(storeMutex());
     QStringList names;
     if (const RegKey *k = Store(root).current().find(key))
-        for (const RegValue &v : k->values)
+        for (const RegValue &v : k->values())
             names.append(v.name);
     return names;
 }
@@ -419,15 +574,10 @@ static bool writeValue(RegRoot root, const QString &key, const RegValue &value)
     std::lock_guard guard(storeMutex());
     return Store(root).modify([&](RegTree &tree, bool &changed) {
         RegKey &k = tree.create(key);
-        RegValue *v = k.findValue(value.name);
-        if (!v) {
-            k.values.append(value);
-            changed = true;
-        } else if (v->type != value.type || v->text != value.text || v->dword != value.dword) {
+        const RegValue *v = k.findValue(value.name);
+        if (!v || v->type != value.type || v->text != value.text || v->dword != value.dword) {
             // The stored name keeps its letter case, as the original store does.
-            const QString storedName = v->name;
-            *v = value;
-            v->name = storedName;
+            k.setValue(value, true);
             changed = true;
         }
         return true;
@@ -459,14 +609,8 @@ bool deleteValue(RegRoot root, const QString &key, const QString &name)
         RegKey *k = tree.find(key);
         if (!k)
             return false;
-        for (qsizetype i = 0; i < k->values.size(); ++i) {
-            if (k->values[i].name.compare(name, Qt::CaseInsensitive) == 0) {
-                k->values.removeAt(i);
-                changed = true;
-                return true;
-            }
-        }
-        return false;
+        changed = k->removeValue(name);
+        return changed;
     });
 }
 

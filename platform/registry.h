@@ -4,8 +4,12 @@
 // are case-insensitive and case-preserving. Every write is a read-modify-write of
 // the root's file under an inter-process lock, finished by an atomic rename, so
 // processes never lose each other's writes and never see a half-written file.
-// A damaged file is set aside as "<file>.bad", reported once on stderr, and the
-// root starts empty.
+// A damaged file is set aside as "<file>.bad", reported once on stderr with the
+// first line that failed, and what parsed of it is kept. A file that exists but
+// cannot be read is reported once and never replaced: writes to that root fail
+// until it can be read. A writer waits for another process's lock a bounded
+// time only. The files are readable by their owner only (they hold passwords).
+// Writes return false, with the reason on stderr, when nothing was stored.
 
 #include <QString>
 #include <QStringList>

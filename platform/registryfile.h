@@ -4,6 +4,7 @@
 // fuzzed on its own.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -18,12 +19,32 @@ struct RegValue {
     quint32 dword = 0;
 };
 
-struct RegKey {
-    QString path;          // below the root, stored case, "" for the root itself
-    QList<RegValue> values; // in file order
+// A value name as an index key: equal and hashed ignoring letter case, and
+// sharing the value's own text (no folded copy per value).
+struct FoldedName {
+    QString name;
+    bool operator==(const FoldedName &o) const { return name.compare(o.name, Qt::CaseInsensitive) == 0; }
+};
+size_t qHash(const FoldedName &key, size_t seed = 0) noexcept;
 
+class RegKey {
+public:
+    RegKey() = default;
+    explicit RegKey(const QString &storedPath) : path(storedPath) {}
+
+    QString path;          // below the root, stored case, "" for the root itself
+
+    const QList<RegValue> &values() const { return values_; } // in file order
     RegValue *findValue(const QString &name);
     const RegValue *findValue(const QString &name) const;
+    // Adds the value, or replaces the one of that name (keeping its stored
+    // name when keepStoredName is set).
+    void setValue(const RegValue &value, bool keepStoredName);
+    bool removeValue(const QString &name);
+
+private:
+    QList<RegValue> values_;
+    QHash<FoldedName, qsizetype> index_;   // name -> position in values_
 };
 
 // All keys of one root, indexed by their case-folded path.
@@ -39,14 +60,21 @@ public:
     bool remove(const QString &path);                   // with its subkeys; the root stays
     QStringList children(const QString &path) const;    // names of direct subkeys
     const QMap<QString, RegKey> &keys() const { return keys_; }
-    bool operator==(const RegTree &other) const;
+    bool operator==(const RegTree &other) const;    // the keys and values only
+
+    // The line end the file was read with ("\r\n" for a file edited on the
+    // original platform), kept when it is written back.
+    bool crlf = false;
 
 private:
     QMap<QString, RegKey> keys_;
 };
 
-// Parses the text of one root's file. On failure returns false and says why
-// (with a line number) in error; tree is then left empty.
+// Parses the text of one root's file. A damaged line costs only itself (and, for
+// a damaged key header, the values under it): tree holds everything else, and
+// the result is false with error naming the first damaged line. A file with the
+// old "REGEDIT4" header is read in the ANSI code page (Latin-1), every other one
+// as UTF-8 (UTF-16 with its byte-order mark).
 bool parseRegistryText(const QByteArray &data, const QString &rootName, RegTree &tree,
                        QString *error);
 QByteArray formatRegistryText(const RegTree &tree, const QString &rootName);

@@ -1,7 +1,9 @@
 #include "registry.h"
 #include "registryfile.h"
 
+#include "clock.h"
 #include "fresh_root.h"
+#include "other_user.h"
 #include "paths.h"
 
 #include <QDir>
@@ -10,8 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <future>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -181,30 +189,57 @@ TEST(RegistryFileFormat, DamageIsDetectedWithItsLine)
     }
 }
 
-TEST_F(RegistryTest, ADamagedFileIsSetAsideReportedOnceAndTheStoreGoesOnEmpty)
+TEST_F(RegistryTest, ADamagedFileIsSetAsideReportedOnceAndWhatParsedIsKept)
 {
-    writeFile(hklmFile(), "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"cut\"=\"half wri");
+    writeFile(hklmFile(), "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\A]\n\"kept\"=\"1\"\n"
+                          "\"cut\"=\"half wri\n[HKEY_LOCAL_MACHINE\\B]\n\"after\"=dword:00000002\n");
 
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("A")));
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("kept")), QStringLiteral("1"));
     EXPECT_FALSE(reg::valueExists(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("cut")));
+    EXPECT_EQ(reg::readDword(RegRoot::LocalMachine, QStringLiteral("B"), QStringLiteral("after")), 2u);
     const std::string err = testing::internal::GetCapturedStderr();
 
-    EXPECT_NE(err.find("HKEY_LOCAL_MACHINE.reg is damaged"), std::string::npos) << err;
+    EXPECT_NE(err.find("HKEY_LOCAL_MACHINE.reg is damaged (line 4: unterminated text)"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_TRUE(QFile::exists(hklmFile() + QStringLiteral(".bad")));
-    EXPECT_FALSE(QFile::exists(hklmFile()));
+    EXPECT_TRUE(readFile(hklmFile() + QStringLiteral(".bad")).contains("half wri"));
+    // What parsed is the root's file now, for every process.
+    EXPECT_TRUE(readFile(hklmFile()).contains("\"after\"=dword:00000002"));
 
     // The store works on; a second damaged file does not overwrite the first one set aside.
-    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("B"), QStringLiteral("v"), QStringLiteral("1")));
-    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("B"), QStringLiteral("v")), QStringLiteral("1"));
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("C"), QStringLiteral("v"), QStringLiteral("1")));
     writeFile(hklmFile(), "not a registry file");
     testing::internal::CaptureStderr();
-    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("C"), QStringLiteral("v"), QStringLiteral("2")));
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("D"), QStringLiteral("v"), QStringLiteral("2")));
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(QFile::exists(hklmFile() + QStringLiteral(".2.bad")));
-    EXPECT_FALSE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("B")));
-    EXPECT_TRUE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("C")));
+    EXPECT_FALSE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("C")));
+    EXPECT_TRUE(reg::keyExists(RegRoot::LocalMachine, QStringLiteral("D")));
+}
+
+TEST_F(RegistryTest, OldFormatFilesAreReadInTheAnsiCodePageAndKeepTheirLineEnds)
+{
+    // As exported by the original platform: no byte-order mark, Latin-1, CRLF.
+    writeFile(hklmFile(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Varnel]\r\n"
+                          "\"Owner\"=\"M\xfcller\"\r\n\"Count\"=dword:00000003\r\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel"), QStringLiteral("Owner")),
+              QStringLiteral("M\u00fcller"));
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel"), QStringLiteral("City"),
+                                 QStringLiteral("K\u00f6ln")));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string());
+    EXPECT_FALSE(QFile::exists(hklmFile() + QStringLiteral(".bad")));
+
+    const QByteArray text = readFile(hklmFile());
+    EXPECT_TRUE(text.contains("\"Owner\"=\"M\xc3\xbcller\"\r\n\"Count\"=dword:00000003\r\n\"City\"=\"K\xc3\xb6ln\"\r\n"))
+        << text.constData();
+    EXPECT_EQ(text.count("\r\n"), text.count('\n')) << "a line end lost its carriage return";
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel"), QStringLiteral("Owner")),
+              QStringLiteral("M\u00fcller"));
+
+    // A file written on this machine keeps its plain line ends.
+    ASSERT_TRUE(reg::writeString(RegRoot::CurrentUser, QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("1")));
+    EXPECT_FALSE(readFile(root.file(QStringLiteral("registry/HKEY_CURRENT_USER.reg"))).contains('\r'));
 }
 
 TEST_F(RegistryTest, LeftoverTemporaryFilesOfADeadWriterAreNeverRead)
@@ -273,7 +308,8 @@ TEST_F(RegistryTest, AWriterKilledMidWriteLeavesAReadableStore)
 }
 
 // The same property the fuzz target checks, over seeded damage of a real file:
-// nothing crashes, and whatever parses writes back to the same tree.
+// nothing crashes, and whatever parses (or is kept of a damaged file) writes
+// back to the same tree.
 TEST(RegistryFileFormat, DamagedVariantsNeverCrashAndWhatParsesRoundTrips)
 {
     const QByteArray seed =
@@ -302,12 +338,243 @@ TEST(RegistryFileFormat, DamagedVariantsNeverCrashAndWhatParsesRoundTrips)
         }
         reg::RegTree tree, again;
         QString error;
-        if (!reg::parseRegistryText(data, root, tree, &error))
-            continue;
-        ++parsed;
+        // A damaged file's kept part is written back too, so it must round-trip as well.
+        if (reg::parseRegistryText(data, root, tree, &error))
+            ++parsed;
         ASSERT_TRUE(reg::parseRegistryText(reg::formatRegistryText(tree, root), root, again, &error))
             << data.constData() << " -> " << qPrintable(error);
         ASSERT_TRUE(again == tree) << data.constData();
     }
     EXPECT_GT(parsed, 100);
+}
+
+TEST(RegistryFileFormat, OneDamagedLineCostsOnlyItself)
+{
+    const QByteArray text =
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_LOCAL_MACHINE\\A]\n\"a1\"=\"x\"\n\"bad\"=dword:zz\n\"a2\"=\"\xc3\xa9\"\n\"a3\"=\"\xff\"\n"
+        "[HKEY_LOCAL_MACHINE\\B\n\"lost\"=\"under a broken header\"\n"
+        "[HKEY_LOCAL_MACHINE\\C]\n\"c1\"=dword:00000001\n";
+    reg::RegTree tree;
+    QString error;
+    EXPECT_FALSE(reg::parseRegistryText(text, QStringLiteral("HKEY_LOCAL_MACHINE"), tree, &error));
+    EXPECT_EQ(error, QStringLiteral("line 4: bad dword value (4 damaged lines in all)"));
+    const reg::RegKey *a = tree.find(QStringLiteral("A"));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->findValue(QStringLiteral("a1"))->text, QStringLiteral("x"));
+    EXPECT_EQ(a->findValue(QStringLiteral("a2"))->text, QStringLiteral("\u00e9"));
+    EXPECT_EQ(a->findValue(QStringLiteral("bad")), nullptr);
+    EXPECT_EQ(a->findValue(QStringLiteral("a3")), nullptr);
+    EXPECT_EQ(tree.find(QStringLiteral("B")), nullptr);
+    ASSERT_NE(tree.find(QStringLiteral("C")), nullptr);
+    EXPECT_EQ(tree.find(QStringLiteral("C"))->findValue(QStringLiteral("C1"))->dword, 1u);
+}
+
+TEST(RegistryFileFormat, AKeyWithManyValuesKeepsEachNameOnce)
+{
+    QByteArray text = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\Many]\n";
+    const int count = 50000;
+    for (int i = 0; i < count; ++i)
+        text += "\"v" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(i, 16) + "\n";
+    text += "\"V7\"=\"again\"\n"; // a later line of the same name wins, in the first one's place
+    text += "\"\xc3\x84rger \xf0\x90\x90\x80\"=\"umlaut\"\n";
+    reg::RegTree tree;
+    QString error;
+    ASSERT_TRUE(reg::parseRegistryText(text, QStringLiteral("HKEY_LOCAL_MACHINE"), tree, &error)) << qPrintable(error);
+    reg::RegKey *key = tree.find(QStringLiteral("many"));
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->values().size(), count + 1);
+    EXPECT_EQ(key->values()[7].text, QStringLiteral("again"));
+    ASSERT_NE(key->findValue(QStringLiteral("\u00e4RGER \U00010428")), nullptr);  // letter case beyond ASCII too
+    EXPECT_EQ(key->findValue(QStringLiteral("\u00e4RGER \U00010428"))->text, QStringLiteral("umlaut"));
+    EXPECT_EQ(key->findValue(QStringLiteral("v49999"))->dword, 49999u);
+    EXPECT_TRUE(key->removeValue(QStringLiteral("V3")));
+    EXPECT_EQ(key->findValue(QStringLiteral("v3")), nullptr);
+    EXPECT_EQ(key->findValue(QStringLiteral("v4"))->dword, 4u);  // the index follows the removal
+    EXPECT_EQ(key->findValue(QStringLiteral("v49999"))->dword, 49999u);
+}
+
+namespace {
+
+// Keeps all but `spare` file descriptors of this process in use while it lives.
+class FileDescriptorsExhausted {
+public:
+    explicit FileDescriptorsExhausted(int spare)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        int highest = ::open("/dev/null", O_RDONLY);
+        ::close(highest);
+        rlimit low = saved_;
+        low.rlim_cur = std::min<rlim_t>(saved_.rlim_cur, rlim_t(highest + 64));
+        ::setrlimit(RLIMIT_NOFILE, &low);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+            fds_.push_back(fd);
+        for (int i = 0; i < spare && !fds_.empty(); ++i) {
+            ::close(fds_.back());
+            fds_.pop_back();
+        }
+    }
+    ~FileDescriptorsExhausted()
+    {
+        for (int fd : fds_)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &saved_);
+    }
+private:
+    rlimit saved_{};
+    std::vector<int> fds_;
+};
+
+} // namespace
+
+TEST_F(RegistryTest, AFileThatCannotBeReadIsReportedAndNeverReplaced)
+{
+    const QString key = QStringLiteral("Software\\Varnel");
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, key, QStringLiteral("InstallDirectory"), QStringLiteral("c:\\pw")));
+    // Another process changes the file, so the next call has to read it again.
+    ASSERT_EQ(QProcess::execute(helperProgram(), {"regwrite", "Software\\Varnel", "n", "3"}), 0);
+
+    testing::internal::CaptureStderr();
+    bool written = true;
+    {
+        // One descriptor for the lock, none to read the store with; the one the
+        // store held on the older file would do for a temporary file.
+        FileDescriptorsExhausted exhausted(1);
+        written = reg::writeString(RegRoot::LocalMachine, key, QStringLiteral("Logging"), QStringLiteral("on"));
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(written);
+    EXPECT_NE(err.find("cannot read"), std::string::npos) << err;
+    EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err; // the cause once, the refused write once
+
+    // Once it can be read again, nothing is missing.
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, key, QStringLiteral("InstallDirectory")), QStringLiteral("c:\\pw"));
+    EXPECT_EQ(reg::readDword(RegRoot::LocalMachine, key, QStringLiteral("n2")), 2u);
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, key, QStringLiteral("Logging"), QStringLiteral("on")));
+    EXPECT_EQ(reg::valueNames(RegRoot::LocalMachine, key).size(), 5);
+}
+
+TEST_F(RegistryTest, AFileAnotherUserOwnsIsNeverReplacedByOneWhoCannotReadIt)
+{
+    QString why;
+    const auto user = otherUser(&why);
+    if (!user)
+        GTEST_SKIP() << qPrintable(why);
+    // As after one run as root: the file is root's own, readable by root only.
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel"), QStringLiteral("InstallDirectory"), QStringLiteral("c:\\pw")));
+    ASSERT_TRUE(QFile::setPermissions(hklmFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QFile::remove(root.file(QStringLiteral("registry/HKEY_LOCAL_MACHINE.lock")));
+    ASSERT_TRUE(handOver(root.path(), root.file(QStringLiteral("registry")), *user));
+    const QByteArray before = readFile(hklmFile());
+
+    QByteArray out, err;
+    EXPECT_EQ(runAsOtherUser(*user, helperProgram(), {"regread", "Software\\Varnel", "InstallDirectory"}, &out, &err), 0);
+    EXPECT_EQ(out, QByteArray("(none)\n(none)\n(none)\n"));
+    EXPECT_TRUE(err.contains("cannot read") && err.contains("HKEY_LOCAL_MACHINE.reg")) << err.constData();
+    EXPECT_EQ(err.count('\n'), 1) << err.constData();
+
+    EXPECT_EQ(runAsOtherUser(*user, helperProgram(), {"regwrite", "Software\\Varnel", "x", "1"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("cannot write")) << err.constData();
+    EXPECT_TRUE(readFile(hklmFile()) == before) << "the file was written over";
+}
+
+TEST_F(RegistryTest, ARunAsRootLeavesTheUsersFilesTheUsers)
+{
+    QString why;
+    const auto user = otherUser(&why);
+    if (!user)
+        GTEST_SKIP() << qPrintable(why);
+    QDir().mkpath(root.file(QStringLiteral("registry")));
+    ASSERT_TRUE(handOver(root.path(), root.file(QStringLiteral("registry")), *user));
+    // The user's own store ...
+    QByteArray out, err;
+    ASSERT_EQ(runAsOtherUser(*user, helperProgram(), {"regwrite", "Software\\Varnel", "mine", "1"}, &out, &err), 0) << err.constData();
+    // ... written once by root (this process), which leaves a lock file of its own behind.
+    QFile::remove(root.file(QStringLiteral("registry/HKEY_LOCAL_MACHINE.lock")));
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel"), QStringLiteral("root"), QStringLiteral("1")));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(hklmFile()).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, user->uid);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // The user reads and writes on.
+    EXPECT_EQ(runAsOtherUser(*user, helperProgram(), {"regwrite", "Software\\Varnel", "again", "1"}, &out, &err), 0) << err.constData();
+    EXPECT_EQ(reg::valueNames(RegRoot::LocalMachine, QStringLiteral("Software\\Varnel")),
+              (QStringList{"mine0", "root", "again0"}));
+}
+
+TEST_F(RegistryTest, AWriterGivesUpOnALockAHungProcessHoldsAndSaysSo)
+{
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("v"), QStringLiteral("1")));
+    QProcess holder;
+    holder.start(helperProgram(), {"reglock"});
+    ASSERT_TRUE(holder.waitForReadyRead(20000));
+    ASSERT_EQ(holder.readAllStandardOutput(), QByteArray("held\n"));
+
+    const double savedScale = tl::timeScale();
+    tl::setTimeScale(0.02);
+    testing::internal::CaptureStderr();
+    auto write = std::async(std::launch::async, [] {
+        return reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("w"), QStringLiteral("2"));
+    });
+    const bool returned = write.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    holder.kill();
+    holder.waitForFinished(10000);
+    const bool written = write.get();
+    const std::string err = testing::internal::GetCapturedStderr();
+    tl::setTimeScale(savedScale);
+
+    EXPECT_TRUE(returned) << "the writer waited for the lock without a limit";
+    EXPECT_FALSE(written);
+    EXPECT_NE(err.find("held by another process"), std::string::npos) << err;
+    // Reading goes on meanwhile, and writing once the holder is gone.
+    EXPECT_EQ(reg::readString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("v")), QStringLiteral("1"));
+    EXPECT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("w"), QStringLiteral("2")));
+}
+
+TEST_F(RegistryTest, TheFilesAreReadableByTheirOwnerOnly)
+{
+    auto modeOf = [](const QString &path) {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0777u;
+    };
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("Password"), QStringLiteral("secret")));
+    EXPECT_EQ(modeOf(hklmFile()), 0600u);
+
+    // A file left readable by others is narrowed, one its owner made read-only stays so.
+    writeFile(root.file(QStringLiteral("registry/HKEY_CURRENT_USER.reg")), "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n");
+    ::chmod(QFile::encodeName(root.file(QStringLiteral("registry/HKEY_CURRENT_USER.reg"))).constData(), 0644);
+    EXPECT_EQ(reg::readString(RegRoot::CurrentUser, QStringLiteral("A"), QStringLiteral("v")), QStringLiteral("1"));
+    EXPECT_EQ(modeOf(root.file(QStringLiteral("registry/HKEY_CURRENT_USER.reg"))), 0600u);
+    ::chmod(QFile::encodeName(hklmFile()).constData(), 0444);
+    ASSERT_TRUE(reg::writeString(RegRoot::LocalMachine, QStringLiteral("A"), QStringLiteral("User"), QStringLiteral("me")));
+    EXPECT_EQ(modeOf(hklmFile()), 0400u);
+
+    // A damaged file set aside keeps its credentials to its owner too.
+    writeFile(hklmFile(), "damaged\n");
+    ::chmod(QFile::encodeName(hklmFile()).constData(), 0644);
+    testing::internal::CaptureStderr();
+    reg::keyExists(RegRoot::LocalMachine, QStringLiteral("A"));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(modeOf(hklmFile() + QStringLiteral(".bad")), 0600u);
+
+    // The temporary file a writer fills is the owner's alone from its creation on.
+    QProcess writer;
+    writer.start(helperProgram(), {"regloop", "Busy"});
+    ASSERT_TRUE(writer.waitForReadyRead(20000));
+    const QDir dir(root.file(QStringLiteral("registry")));
+    QStringList temporaries;
+    for (int tries = 0; temporaries.isEmpty() && tries < 20000; ++tries) {
+        for (const QString &name : dir.entryList({"*.tmp.*"}, QDir::Files | QDir::Hidden)) {
+            const unsigned mode = modeOf(dir.filePath(name));
+            if (mode != 0777u)   // 0777: gone before we looked
+                temporaries << QStringLiteral("%1 %2").arg(name).arg(mode, 0, 8);
+        }
+    }
+    writer.kill();
+    writer.waitForFinished(10000);
+    ASSERT_FALSE(temporaries.isEmpty());
+    for (const QString &t : temporaries)
+        EXPECT_TRUE(t.endsWith(QLatin1String(" 600"))) << qPrintable(t);
 }

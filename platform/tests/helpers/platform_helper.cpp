@@ -1,21 +1,29 @@
 // Second process for the platform tests. Usage: tlplatform_helper <mode> <args...>
 //   regwrite <key> <prefix> <count>   writes <prefix>0..<count-1> as dwords under HKLM\<key>
 //   regloop <key>                     rewrites a large value under HKLM\<key> until killed
+//   regread <key> <name>              reads a string under HKLM\<key> three times, prints it or "(none)"
+//   reglock                           holds the write lock of HKLM, says "held", waits to be killed
+//   iniwrite <file> <section> <key> <value>   WritePrivateProfileString; exit code 0 when it succeeded
 //   hold <name>                       takes the named lock, says "held" or "busy", then waits to be killed
 //   exists <name>                     exit code 0 when a live process holds the named lock, else 1
 //   shmwrite <name> <text>            creates the block and puts the text in, keeps it open until killed
 //   shmread <name>                    prints the text in an existing block (exit 1 when there is none)
 //   exit <code>                       ends at once with that code
 
+#include "inifile.h"
+#include "paths.h"
 #include "registry.h"
 #include "sharedmemory.h"
 #include "singleinstance.h"
 
+#include <QFile>
 #include <QString>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -52,6 +60,37 @@ int regLoop(int argc, char **argv)
 {
     for (;;)
         ::pause();
+}
+
+int regRead(int argc, char **argv)
+{
+    if (argc < 4)
+        return 2;
+    for (int i = 0; i < 3; ++i) {
+        const auto v = reg::readString(RegRoot::LocalMachine, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        std::puts(v ? qPrintable(*v) : "(none)");
+    }
+    return 0;
+}
+
+// Stands for a writer that hangs while it holds the lock.
+int regLock()
+{
+    const QByteArray path = QFile::encodeName(tl::tallylineRoot() + QStringLiteral("/registry/HKEY_LOCAL_MACHINE.lock"));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+        return 1;
+    std::puts("held");
+    std::fflush(stdout);
+    waitToBeKilled();
+}
+
+int iniWrite(int argc, char **argv)
+{
+    if (argc < 6)
+        return 2;
+    return WritePrivateProfileString(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]),
+                                     QString::fromLocal8Bit(argv[5]), QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }
 
 int hold(const QString &name)
@@ -93,6 +132,12 @@ int main(int argc, char **argv)
         return regWrite(argc, argv);
     if (!std::strcmp(mode, "regloop"))
         return regLoop(argc, argv);
+    if (!std::strcmp(mode, "regread"))
+        return regRead(argc, argv);
+    if (!std::strcmp(mode, "reglock"))
+        return regLock();
+    if (!std::strcmp(mode, "iniwrite"))
+        return iniWrite(argc, argv);
     const QString name = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     if (!std::strcmp(mode, "hold"))
         return hold(name);
