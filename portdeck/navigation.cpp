@@ -205,6 +205,7 @@ void TcontainerFrame::TerminateBtnClick()
     if (bPatchwellWaitRunning || bPortWait)
         terminateApplication();   // the wait ends with the program; the exit goes on
     TerminateBtn->setEnabled(false);
+    TerminateBtn->paintAvailable(false);   // a disabled Exit is grey, also when refused below
     if (UpdateInProgress())
         return;
     TerminateBtn->setPictureName(QStringLiteral("BMP_GEXIT"));
@@ -225,14 +226,15 @@ void TcontainerFrame::TerminateBtnClick()
         cancelCall();
         DelayTicks(18);
     }
-    if (!appTerminated) {   // else the port-close event during the delay ended the program
-        UnloadLibraries();
+    // Also when the Patchwell wait or the line's close event already ended the
+    // program: the libraries go and the exit is logged either way.
+    unloadAndFinish([this] {
         TapiConnection = false;
         log("Terminated in TerminateBtnClick()\n");
         terminateApplication();
-    }
-    if (releaseMutex)
-        releaseMutex();
+        if (releaseMutex)
+            releaseMutex();
+    });
 }
 
 void TcontainerFrame::FormClose()
@@ -251,10 +253,11 @@ void TcontainerFrame::FormClose()
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     if (cancelCall()) {
-        UnloadLibraries();
-        TapiConnection = false;
-        log("Terminated in FormClose()\n");
-        terminateApplication();
+        unloadAndFinish([this] {
+            TapiConnection = false;
+            log("Terminated in FormClose()\n");
+            terminateApplication();
+        });
     } else if (!appTerminated) {
         DelayTicks(20);
         if (!appTerminated)

@@ -168,13 +168,41 @@ TEST_F(ToolLaunch, ExitDuringThePatchwellWaitEndsTheProgram)
     QTimer exit;
     QObject::connect(&exit, &QTimer::timeout, [&] {
         if (frame->bPatchwellWaitRunning && frame->TerminateBtn->isEnabled())
-            frame->TerminateBtnClick();
+            click(frame->TerminateBtn);
     });
     exit.start(20);
     click(frame->updatebtn);
     EXPECT_TRUE(terminated);
     EXPECT_TRUE(logHas("end of wait loop\n"));
     EXPECT_FALSE(logHas("in while try open loop\n"));
+    // The exit is carried out in full: the libraries go and it is logged.
+    EXPECT_TRUE(logHas("Terminated in TerminateBtnClick()\n"));
+    EXPECT_EQ(frame->libs.quillon.module, nullptr);
+    EXPECT_EQ(frame->libs.updater.module, nullptr);
+}
+
+TEST_F(ToolLaunch, TheIsdnTaOnATapiLineIsNamedWhileItsPortIsAwayAfterPatchwell)
+{
+    installPatchwell("exit 0\n");
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    tapiName("0000", "Varnel Brenmoor ISDN TA", 1);
+    start({"/l", "/t"});
+    frame->createDialogs();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    ASSERT_TRUE(waitFor([this] { return frame->updatebtn->isEnabled(); }));
+    isdn.vanish();
+    int reminders = 0;
+    ui.onMessage = [&](const QString &) {
+        if (++reminders == 2)
+            isdn.comeBack();
+    };
+    click(frame->updatebtn);
+    ASSERT_GE(reminders, 2);
+    EXPECT_EQ(ui.messages().mid(0, 2),
+              QStringList({"Cannot Communicate With Quillon", "Cannot Communicate With Quillon"}));
+    EXPECT_TRUE(waitFor([this] { return frame->TapiConnection; }));
 }
 
 TEST_F(ToolLaunch, ManualFromARemovedCdIsAskedForThenBrowsedToAndStartedOnce)
