@@ -87,6 +87,29 @@ protected:
         EXPECT_EQ(openBox(), nullptr);
     }
 
+    // The business modem's configuration with one setting changed, real boxes
+    // from here on; returns its Done button.
+    QPushButton *businessModemWithChangedSettings()
+    {
+        registerSerial("Business Modem", "TL0001");
+        if (!sim("56k", 2, {"--serial", "TL0001"})) {
+            ADD_FAILURE() << "tallysim is not built";
+            return nullptr;
+        }
+        start();
+        openProduct("56KModem");
+        click(frame->appwizBtn);
+        QWidget *form = formNamed("TMantletForm");
+        auto *done = inForm<QPushButton>(form, "DoneBtn");
+        auto *flow = inForm<QComboBox>(form, "FlowControlCombo");
+        if (!done || !flow || !waitFor([&] { return done->isEnabled() && flow->count() > 1; }))
+            return nullptr;
+        QTest::qWait(300);   // the settings are read
+        flow->setCurrentIndex((flow->currentIndex() + 1) % flow->count());
+        useRealBoxes();
+        return done;
+    }
+
     RealBoxes boxes;
     QTimer watcher;
     int nestedLevel = 0;
@@ -152,24 +175,25 @@ TEST_F(ExitUnderWait, BackThenExitWhileTheReadBacksFailureBoxIsUp)
 // its own open when Exit comes.
 TEST_F(ExitUnderWait, ExitWhileTheBusinessModemsSaveQuestionIsUp)
 {
-    registerSerial("Business Modem", "TL0001");
-    if (!sim("56k", 2, {"--serial", "TL0001"}))
-        GTEST_SKIP() << "tallysim is not built";
-    start();
-    openProduct("56KModem");
-    click(frame->appwizBtn);
-    QWidget *form = formNamed("TMantletForm");
-    ASSERT_NE(form, nullptr);
-    auto *done = inForm<QPushButton>(form, "DoneBtn");
-    auto *flow = inForm<QComboBox>(form, "FlowControlCombo");
-    ASSERT_TRUE(waitFor([&] { return done->isEnabled() && flow->count() > 1; }));
-    QTest::qWait(300);   // the settings are read
-    flow->setCurrentIndex((flow->currentIndex() + 1) % flow->count());
-    useRealBoxes();
+    QPushButton *done = businessModemWithChangedSettings();
+    ASSERT_NE(done, nullptr);
     onceInside([&] { return openBox() != nullptr; }, [&] { click(frame->TerminateBtn); });
     click(done);
     EXPECT_EQ(boxes.messages().value(0), "Save the changed settings before leaving?");
     expectEndedCleanly();
+}
+
+TEST_F(ExitUnderWait, CloseWhileTheBusinessModemsSaveQuestionIsUp)
+{
+    QPushButton *done = businessModemWithChangedSettings();
+    ASSERT_NE(done, nullptr);
+    onceInside([&] { return openBox() != nullptr; }, [&] { frame->close(); });
+    click(done);
+    EXPECT_EQ(boxes.messages().value(0), "Save the changed settings before leaving?");
+    EXPECT_TRUE(waitFor([&] { return terminated; }, 30000));
+    EXPECT_TRUE(logHas("Terminated in FormClose()\n"));
+    EXPECT_EQ(frame->libs.config.module, nullptr);
+    EXPECT_EQ(openBox(), nullptr);
 }
 
 TEST_F(ExitUnderWait, ExitWhileTheUpdatersConfirmationIsUp)
