@@ -111,7 +111,8 @@ void TcontainerFrame::UnloadLibraries()
 
 namespace {
 
-// Closes every modal box that is open, so that the nested loop it runs can return.
+// Closes every box that is open, modal or waited for while shown (the CD
+// prompt), so that the nested loop it runs can return.
 void closeOpenBoxes()
 {
     QWidget *last = nullptr;
@@ -123,6 +124,10 @@ void closeOpenBoxes()
             dialog->reject();
         else
             box->close();
+    }
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+            dialog->reject();
     }
 }
 

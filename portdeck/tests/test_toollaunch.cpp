@@ -246,6 +246,42 @@ TEST_F(ToolLaunch, ManualFromARemovedCdIsAskedForThenBrowsedToAndStartedOnce)
     EXPECT_EQ(frame->manualProgram.path, "C:\\Manuals\\Manual.exe");
 }
 
+TEST_F(ToolLaunch, ExitWhileTheCdPromptWaitsClosesItAndEnds)
+{
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Manual", "Support",
+                     "D:\\CD\\SUPPORT.EXE");
+    start();
+    frame->createDialogs();
+    detected();
+    bool exited = false;
+    QTimer exit;
+    QObject::connect(&exit, &QTimer::timeout, [&] {
+        if (!exited && frame->PromptMsgForm->isVisible()) {
+            exited = true;
+            click(frame->ExitBtn);
+        }
+    });
+    exit.start(20);
+    // A user who got no answer would give up on the prompt after a while.
+    bool gaveUp = false;
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [&] {
+        if (frame->PromptMsgForm->isVisible()) {
+            gaveUp = true;
+            frame->PromptMsgForm->CancelBtn->click();
+        }
+    });
+    giveUp.start(5000);
+    click(frame->supportBtn);
+    EXPECT_TRUE(exited);
+    EXPECT_TRUE(waitFor([&] { return terminated; }, 3000));
+    EXPECT_FALSE(gaveUp);
+    EXPECT_FALSE(frame->PromptMsgForm->isVisible());
+    EXPECT_TRUE(logHas("Terminated in TerminateBtnClick()\n"));
+    EXPECT_FALSE(logHas("start of ShellExecuteEx\n"));
+}
+
 TEST_F(ToolLaunch, CancelledCdPromptStartsNothing)
 {
     reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Manual", "Support",
