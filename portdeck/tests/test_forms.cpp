@@ -345,6 +345,11 @@ TEST_F(PortdeckForm, TapiLineThatFailsToOpenIsReported)
     ASSERT_TRUE(waitFor([this] { return !ui.messages().isEmpty(); }));
     EXPECT_EQ(ui.messages(), QStringList({"Cannot Communicate With Quillon"}));
     EXPECT_TRUE(logHas("ApdTapiDevice1TapiFail()\n"));
+    // The way back to the device list stays open.
+    ASSERT_TRUE(waitFor([this] { return frame->backbtn->isEnabled(); }, 8000));
+    click(frame->backbtn);
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+    EXPECT_TRUE(frame->detectBtn->isEnabled());
 }
 
 TEST_F(PortdeckForm, ConnectionAnimationPhases)
