@@ -59,6 +59,9 @@ void TcontainerFrame::EnterToolMode()
 
 void TcontainerFrame::EnableTools()
 {
+    // An exit waiting for a loop to return keeps the tool list disabled.
+    if (exitPending())
+        return;
     const bool configLoaded = libs.configLoadedFor(modemSelected);
     const struct {
         PanelButton *button;
@@ -156,7 +159,7 @@ void TcontainerFrame::backbtnClick()
         Detect_Timer->setEnabled(false);
         hideTool();
     }
-    backbtn->setEnabled(true);
+    backbtn->setEnabled(!exitPending());
 }
 
 void TcontainerFrame::showDeviceListScreen(bool fromBack)

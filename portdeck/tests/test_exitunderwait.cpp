@@ -279,3 +279,22 @@ TEST_F(ExitUnderWait, ExitWhileTheIdslLibraryReadsTheModem)
     EXPECT_TRUE(log().contains("exit waits for"));
     expectEndedCleanly();
 }
+
+TEST_F(ExitUnderWait, ExitDuringBacksOwnWaitKeepsTheToolsDisabled)
+{
+    registerSerial("Business Modem", "TL0001");
+    if (!sim("56k", 2, {"--serial", "TL0001"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    openProduct("56KModem");
+    click(frame->terminalbtn);
+    ASSERT_EQ(frame->control, "Terminal");
+    // Back waits for the modem's goodbye and its identity; Exit comes meanwhile.
+    onceInside([&] { return frame->currentActivity == "None"; }, [&] { click(frame->TerminateBtn); });
+    click(frame->backbtn);
+    EXPECT_GT(nestedLevel, 0);
+    expectEndedCleanly();
+    for (PanelButton *b : {frame->appwizBtn, frame->terminalbtn, frame->flashdiskbtn, frame->updatebtn,
+                           frame->backbtn, frame->TerminateBtn})
+        EXPECT_FALSE(b->isEnabled()) << qPrintable(b->objectName());
+}
