@@ -22,6 +22,7 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QThread>
 
 const char *const TcontainerFrame::productNameTable[6] = {
     "Varnel Tallyline 56K Business Modem", "Varnel Brenmoor ISDN TA", "Varnel Lumora IDSL Modem",
@@ -117,7 +118,10 @@ TcontainerFrame::TcontainerFrame(const QStringList &args, LanguageDictionary *di
 
 TcontainerFrame::~TcontainerFrame()
 {
-    // A window closed without Exit still takes its library forms with it.
+    // An exit still waiting for a loop (the application quit meanwhile) is
+    // completed here, where no loop is left; a window closed without Exit
+    // still takes its library forms with it.
+    runPendingExit();
     UnloadLibraries();
 }
 
@@ -260,6 +264,9 @@ void TcontainerFrame::FormCreate()
 
 void TcontainerFrame::TimerAtOpenTimer()
 {
+    const int level = QThread::currentThread()->loopLevel();
+    if (mainLoopLevel < 0 || level < mainLoopLevel)
+        mainLoopLevel = level;
     if (++timerAtOpenTicks_ < 2)
         return;
     TimerAtOpen->setEnabled(false);
@@ -285,6 +292,11 @@ bool TcontainerFrame::event(QEvent *e)
 
 void TcontainerFrame::closeEvent(QCloseEvent *e)
 {
+    // Closing mid-download would leave the device half-written: refused as Exit refuses it.
+    if (!closing_ && !appTerminated && UpdateInProgress()) {
+        e->ignore();
+        return;
+    }
     if (!closing_ && !appTerminated) {
         closing_ = true;
         FormClose();

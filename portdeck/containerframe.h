@@ -43,6 +43,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 // Window messages of Portdeck's own, posted by the product libraries.
 constexpr quint32 WM_FORM_FINISHED = productlibs::kFormFinishedMessage;       // 33168, a tool finished
@@ -257,6 +258,14 @@ public:
     void LoadLibraries();
     void ShowDLL(int show);
     void UnloadLibraries();
+    // Unloads the libraries, then runs finish (its log line and the end of the
+    // program). A library form must not go while one of its waits or boxes is
+    // still on the stack: with a nested loop running, the open boxes are closed
+    // and both steps wait until every loop has returned.
+    void unloadAndFinish(std::function<void()> finish);
+    bool exitPending() const { return !pendingFinish_.isEmpty(); }
+    // Loop level of the main loop, as seen by the first timer ticks; -1 before.
+    int mainLoopLevel = -1;
     void countryQuery();
     QString quillonSerialNumber() const;
     int libraryLanguage() const;
@@ -404,6 +413,10 @@ private:
     void buildComponents();
     void connectHandlers();
     void grabScreenshot(const QString &what);
+    void finishWhenLoopsReturned();
+    void runPendingExit();
+    QList<std::function<void()>> pendingFinish_;
+    QTimer *exitPoll_ = nullptr;
     bool formCreated_ = false;
     int timerAtOpenTicks_ = 0;
     bool closing_ = false;

@@ -367,9 +367,10 @@ void TcontainerFrame::CloseComPort_NonTAPI()
         ApdComPort1->close();
         log("ApdComPort1->Open = false\n");
         if (bExitButtonClicked) {
-            UnloadLibraries();
-            log("ApdTapiDevice1TapiPortClose bExitButtonClicked\n");
-            terminateApplication();
+            unloadAndFinish([this] {
+                log("ApdTapiDevice1TapiPortClose bExitButtonClicked\n");
+                terminateApplication();
+            });
         } else if (b_PowerCycleUSB) {
             log("start of power cycle\n");
             const int com = currentDevice.nComnPort;

@@ -108,7 +108,9 @@ QString modemTypeCodeFromAti7(const QString &modemData,
 QString dateCommand(const QDateTime &now, bool usOrder)
 {
     const QDate d = now.date();
-    const int year = d.year() >= 1000 ? d.year() % 100 : d.year();
+    // A four-digit year goes out as its last two digits, "05" for 2005.
+    const QString year = d.year() >= 1000 ? QStringLiteral("%1").arg(d.year() % 100, 2, 10, QLatin1Char('0'))
+                                          : QString::number(d.year());
     return usOrder ? QStringLiteral("AT#D=%1:%2:%3\r").arg(d.month()).arg(d.day()).arg(year)
                    : QStringLiteral("AT#D=%1:%2:%3\r").arg(d.day()).arg(d.month()).arg(year);
 }

@@ -4,7 +4,13 @@
 #include "containerframe.h"
 #include "language.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QThread>
+#include <QTimer>
+
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -101,6 +107,71 @@ void TcontainerFrame::UnloadLibraries()
     if (!unloadLibrary(libs.idsl, libs.idsl.DestroyIDSLFormDll))
         log("failed: %d FreeLibrary (IDSL_DllInstance)\n", 0);
     control = QStringLiteral("None");
+}
+
+namespace {
+
+// Closes every box that is open, modal or waited for while shown (the CD
+// prompt), so that the nested loop it runs can return.
+void closeOpenBoxes()
+{
+    QWidget *last = nullptr;
+    while (QWidget *box = QApplication::activeModalWidget()) {
+        if (box == last)
+            break;   // it would not close; the next look tries again
+        last = box;
+        if (auto *dialog = qobject_cast<QDialog *>(box))
+            dialog->reject();
+        else
+            box->close();
+    }
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+}
+
+} // namespace
+
+void TcontainerFrame::unloadAndFinish(std::function<void()> finish)
+{
+    pendingFinish_.append(std::move(finish));
+    const int level = QThread::currentThread()->loopLevel();
+    if (mainLoopLevel < 0 || level <= mainLoopLevel) {
+        runPendingExit();
+        return;
+    }
+    log("exit waits for %d nested loops\n", level - mainLoopLevel);
+    closeOpenBoxes();
+    finishWhenLoopsReturned();
+}
+
+void TcontainerFrame::finishWhenLoopsReturned()
+{
+    if (!exitPoll_) {
+        exitPoll_ = new QTimer(this);
+        exitPoll_->setInterval(20);
+        connect(exitPoll_, &QTimer::timeout, this, [this] {
+            closeOpenBoxes();   // a box opened by the code still returning
+            if (QThread::currentThread()->loopLevel() <= mainLoopLevel) {
+                exitPoll_->stop();
+                runPendingExit();
+            }
+        });
+    }
+    exitPoll_->start();
+}
+
+void TcontainerFrame::runPendingExit()
+{
+    if (pendingFinish_.isEmpty())
+        return;
+    if (exitPoll_)
+        exitPoll_->stop();
+    UnloadLibraries();
+    const QList<std::function<void()>> finishes = std::exchange(pendingFinish_, {});
+    for (const auto &finish : finishes)
+        finish();
 }
 
 int TcontainerFrame::libraryLanguage() const

@@ -244,9 +244,10 @@ void TcontainerFrame::ApdTapiDevice1TapiPortClose()
             TapiConnection = false;
             log("ontapiportclose: comport=%d\n", ApdTapiDevice1->comNumber());
             if (bExitButtonClicked) {
-                UnloadLibraries();
-                log("Terminated in ApdTapiDevice1TapiPortClose()\n");
-                terminateApplication();
+                unloadAndFinish([this] {
+                    log("Terminated in ApdTapiDevice1TapiPortClose()\n");
+                    terminateApplication();
+                });
             } else if (bCommFailed) {
                 failureStatusText();
             }
@@ -262,8 +263,7 @@ void TcontainerFrame::ApdTapiDevice1TapiPortClose()
         }
         if (bExitButtonClicked) {
             log("ApdTapiDevice1TapiPortClose bExitButtonClicked\n");
-            UnloadLibraries();
-            terminateApplication();
+            unloadAndFinish([this] { terminateApplication(); });
         } else if (b_PowerCycleUSB) {
             usbReopenTapi();
         } else {

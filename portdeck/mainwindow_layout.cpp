@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QMenu>
 #include <QScrollArea>
 #include <QStackedWidget>
@@ -54,6 +56,8 @@ QWidget *makeSheet(const char *name, QStackedWidget *pages)
 void TcontainerFrame::buildLayout()
 {
     setFixedSize(645, 421);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));

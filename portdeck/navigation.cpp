@@ -59,6 +59,9 @@ void TcontainerFrame::EnterToolMode()
 
 void TcontainerFrame::EnableTools()
 {
+    // An exit waiting for a loop to return keeps the tool list disabled.
+    if (exitPending())
+        return;
     const bool configLoaded = libs.configLoadedFor(modemSelected);
     const struct {
         PanelButton *button;
@@ -156,7 +159,7 @@ void TcontainerFrame::backbtnClick()
         Detect_Timer->setEnabled(false);
         hideTool();
     }
-    backbtn->setEnabled(true);
+    backbtn->setEnabled(!exitPending());
 }
 
 void TcontainerFrame::showDeviceListScreen(bool fromBack)
@@ -205,6 +208,7 @@ void TcontainerFrame::TerminateBtnClick()
     if (bPatchwellWaitRunning || bPortWait)
         terminateApplication();   // the wait ends with the program; the exit goes on
     TerminateBtn->setEnabled(false);
+    TerminateBtn->paintAvailable(false);   // a disabled Exit is grey, also when refused below
     if (UpdateInProgress())
         return;
     TerminateBtn->setPictureName(QStringLiteral("BMP_GEXIT"));
@@ -225,14 +229,15 @@ void TcontainerFrame::TerminateBtnClick()
         cancelCall();
         DelayTicks(18);
     }
-    if (!appTerminated) {   // else the port-close event during the delay ended the program
-        UnloadLibraries();
+    // Also when the Patchwell wait or the line's close event already ended the
+    // program: the libraries go and the exit is logged either way.
+    unloadAndFinish([this] {
         TapiConnection = false;
         log("Terminated in TerminateBtnClick()\n");
         terminateApplication();
-    }
-    if (releaseMutex)
-        releaseMutex();
+        if (releaseMutex)
+            releaseMutex();
+    });
 }
 
 void TcontainerFrame::FormClose()
@@ -251,10 +256,11 @@ void TcontainerFrame::FormClose()
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     if (cancelCall()) {
-        UnloadLibraries();
-        TapiConnection = false;
-        log("Terminated in FormClose()\n");
-        terminateApplication();
+        unloadAndFinish([this] {
+            TapiConnection = false;
+            log("Terminated in FormClose()\n");
+            terminateApplication();
+        });
     } else if (!appTerminated) {
         DelayTicks(20);
         if (!appTerminated)

@@ -105,6 +105,12 @@ void TcontainerFrame::ShowQuillonGUI()
     reg::writeString(RegRoot::LocalMachine, kPortdeckKey, QStringLiteral("Active Product"), modemSelected);
     if (bTapiMode)
         PageControl1->setCurrentWidget(DetectionSheet);
+    if (!bTapiMode && !ApdComPort1->isOpen() && !appTerminated) {
+        // The port could not be opened: no answer will come, so the way back
+        // to the device list is offered at once, as for a silent device.
+        backbtn->setEnabled(true);
+        backbtn->paintAvailable(true);
+    }
     log("ShowQuillonGUI show DetectionSheet then return\n");
 }
 
@@ -191,7 +197,8 @@ void TcontainerFrame::Detect_ISDN_Status(const QString &answer)
         }
     } else {
         const int position = state.indexOf(QLatin1String("Looking for ISDN Line"));
-        log("Looking for ISDN Line...position=%d\n", position < 0 ? 0 : position);
+        // 1-based, so that a state beginning with the phrase is told from one without it.
+        log("Looking for ISDN Line...position=%d\n", position + 1);
         log("n_Spid_Attempts=%d\n", n_Spid_Attempts);
         if (position >= 0 && n_Spid_Attempts >= 1) {
             modemInstructions->setText(

@@ -146,9 +146,14 @@ void TcontainerFrame::takePortBackAfterPatchwell()
 {
     // In TAPI mode the line names its own port.
     const int comNumber = bTapiMode ? ApdTapiDevice1->comNumber() : currentDevice.nComnPort;
-    const char *lost = currentDevice.nModemType == 0   ? "Cannot Communicate With Corvane"
-                       : currentDevice.nModemType == 1 ? "Cannot Communicate With Quillon"
-                                                       : nullptr;
+    // Only the direct scan fills the device record; a TAPI line's product is the one selected.
+    const int kind = !bTapiMode                                  ? currentDevice.nModemType
+                     : modemSelected == QLatin1String("56KModem") ? 0
+                     : modemSelected == QLatin1String("ISDNTA")   ? 1
+                                                                  : 2;
+    const char *lost = kind == 0   ? "Cannot Communicate With Corvane"
+                       : kind == 1 ? "Cannot Communicate With Quillon"
+                                   : nullptr;
     QPointer<TcontainerFrame> self(this);
     auto stillHere = [&] { return self && !appTerminated; };
     int rounds = 0;

@@ -107,8 +107,14 @@ void PanelButton::press(bool down)
     if (down)
         pal.setColor(QPalette::WindowText, Qt::yellow);
     label_->setPalette(pal);
-    if (!down)
+    if (!down) {
         paintAvailable(available_);
+        // The top-row links whiten on every release.
+        if (link_) {
+            pal.setColor(QPalette::WindowText, Qt::white);
+            label_->setPalette(pal);
+        }
+    }
 }
 
 bool PanelButton::eventFilter(QObject *watched, QEvent *event)

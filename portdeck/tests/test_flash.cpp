@@ -71,12 +71,16 @@ TEST_F(FlashFromDisk, TheDeviceResetIsWaitedOutAndTheNewDateShown)
     QWidget *form = startFlash(20 * 1024 + 33);
     ASSERT_NE(form, nullptr);
 
-    // Every other button is refused while the update runs.
+    // Every other button is refused while the update runs, and so is closing the window.
     click(frame->terminalbtn);
     frame->backbtnClick();
-    frame->TerminateBtnClick();
-    EXPECT_EQ(ui.messages().mid(ui.messages().size() - 3),
-              QStringList({kUpdateRunning, kUpdateRunning, kUpdateRunning}));
+    click(frame->TerminateBtn);
+    EXPECT_FALSE(frame->TerminateBtn->paintedAvailable());   // the refused Exit is grey
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(ui.messages().mid(ui.messages().size() - 4),
+              QStringList({kUpdateRunning, kUpdateRunning, kUpdateRunning, kUpdateRunning}));
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_FALSE(logHas("FormClose()\n"));
     EXPECT_EQ(frame->control, "FlashFromDisk");
     EXPECT_FALSE(terminated);
 

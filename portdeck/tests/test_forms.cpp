@@ -5,6 +5,8 @@
 #include "startup.h"
 #include "singleinstance.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTabBar>
 
@@ -102,7 +104,7 @@ TEST_F(PortdeckForm, LookingForIsdnLineTwiceIsACablingFault)
               "Your ISDN TA is not connected to the ISDN Line properly. Please check the connection.");
     EXPECT_EQ(frame->PageControl1->currentWidget(), frame->DefaultSheet);
     EXPECT_TRUE(logHas("Detect_TimerTimer: Output = ATI12\n"));
-    EXPECT_TRUE(logHas("Looking for ISDN Line...position=0\n"));
+    EXPECT_TRUE(logHas("Looking for ISDN Line...position=1\n"));
 }
 
 TEST_F(PortdeckForm, IncorrectSpidOpensTheLineWizard)
@@ -115,6 +117,7 @@ TEST_F(PortdeckForm, IncorrectSpidOpensTheLineWizard)
     ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
     EXPECT_EQ(frame->ati7State, "incorrectSPID");
     EXPECT_EQ(frame->control, "SpidWizard");
+    EXPECT_TRUE(logHas("Looking for ISDN Line...position=0\n"));
 }
 
 TEST_F(PortdeckForm, UnresolvedLineIsQueried24MoreTimes)
@@ -342,6 +345,11 @@ TEST_F(PortdeckForm, TapiLineThatFailsToOpenIsReported)
     ASSERT_TRUE(waitFor([this] { return !ui.messages().isEmpty(); }));
     EXPECT_EQ(ui.messages(), QStringList({"Cannot Communicate With Quillon"}));
     EXPECT_TRUE(logHas("ApdTapiDevice1TapiFail()\n"));
+    // The way back to the device list stays open.
+    ASSERT_TRUE(waitFor([this] { return frame->backbtn->isEnabled(); }, 8000));
+    click(frame->backbtn);
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+    EXPECT_TRUE(frame->detectBtn->isEnabled());
 }
 
 TEST_F(PortdeckForm, ConnectionAnimationPhases)
@@ -361,4 +369,53 @@ TEST_F(PortdeckForm, ConnectionAnimationPhases)
     frame->Timer_AnimationTimer();
     EXPECT_EQ(frame->animationPhase, 2);   // 3 wraps to 1, then on to 2
     detected();
+}
+
+TEST_F(PortdeckForm, IsdnTaWhosePortCannotBeOpenedLeavesTheWayBack)
+{
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    start();
+    detected();
+    isdn.vanish();
+    click(button(0));
+    EXPECT_EQ(ui.messages(), QStringList({"Cannot Communicate With Quillon"}));
+    ASSERT_TRUE(waitFor([this] { return frame->backbtn->isEnabled(); }, 3000));
+    EXPECT_TRUE(frame->backbtn->paintedAvailable());
+    click(frame->backbtn);
+    EXPECT_EQ(frame->OptionsPageControl->currentWidget(), frame->ModemSheet);
+    EXPECT_EQ(frame->modemSelected, "None");
+    EXPECT_TRUE(frame->detectBtn->isEnabled());
+    EXPECT_TRUE(frame->ExitBtn->isEnabled());
+}
+
+TEST_F(PortdeckForm, ExitWhileTheTapiLineClosesStillUnloadsAndSaysSo)
+{
+    device(FakeProduct::IsdnTa, 1);
+    tapiName("0000", "Varnel Brenmoor ISDN TA", 1);
+    start({"/l", "/t"});
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    ASSERT_TRUE(frame->TapiConnection);
+    click(frame->TerminateBtn);
+    EXPECT_TRUE(terminated);
+    EXPECT_TRUE(logHas("ApdTapiDevice1TapiPortClose bExitButtonClicked\n"));
+    EXPECT_TRUE(logHas("Terminated in TerminateBtnClick()\n"));
+    EXPECT_FALSE(frame->TapiConnection);
+    EXPECT_EQ(frame->libs.quillon.module, nullptr);
+    EXPECT_EQ(frame->libs.config.module, nullptr);
+}
+
+TEST_F(PortdeckForm, WindowCentredAndLinkLabelsWhitenOnRelease)
+{
+    start();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const QPoint offset = frame->geometry().center() - screen->availableGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 10);   // the window frame's own margins aside
+    detected();
+
+    // The support link, with no program on record and the file choice cancelled.
+    click(frame->supportBtn);
+    EXPECT_EQ(frame->supportBtn->label()->palette().color(QPalette::WindowText), QColor(Qt::white));
 }

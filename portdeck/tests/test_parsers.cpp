@@ -140,7 +140,8 @@ TEST(ClockCommands, UsAndInternationalOrder)
     EXPECT_EQ(dateCommand(when, true), "AT#D=4:7:99\r");
     EXPECT_EQ(dateCommand(when, false), "AT#D=7:4:99\r");
     EXPECT_EQ(timeCommand(when), "AT#T=9:5:3\r");
-    EXPECT_EQ(dateCommand(QDateTime(QDate(2005, 12, 31), QTime(23, 59, 59)), true), "AT#D=12:31:5\r");
+    EXPECT_EQ(dateCommand(QDateTime(QDate(2005, 12, 31), QTime(23, 59, 59)), true), "AT#D=12:31:05\r");
+    EXPECT_EQ(dateCommand(QDateTime(QDate(2000, 1, 2), QTime(0, 0, 0)), false), "AT#D=2:1:00\r");
 }
 
 TEST(ProductInfo, RowsPerProductType)

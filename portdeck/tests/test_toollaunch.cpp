@@ -168,13 +168,41 @@ TEST_F(ToolLaunch, ExitDuringThePatchwellWaitEndsTheProgram)
     QTimer exit;
     QObject::connect(&exit, &QTimer::timeout, [&] {
         if (frame->bPatchwellWaitRunning && frame->TerminateBtn->isEnabled())
-            frame->TerminateBtnClick();
+            click(frame->TerminateBtn);
     });
     exit.start(20);
     click(frame->updatebtn);
     EXPECT_TRUE(terminated);
     EXPECT_TRUE(logHas("end of wait loop\n"));
     EXPECT_FALSE(logHas("in while try open loop\n"));
+    // The exit is carried out in full: the libraries go and it is logged.
+    EXPECT_TRUE(logHas("Terminated in TerminateBtnClick()\n"));
+    EXPECT_EQ(frame->libs.quillon.module, nullptr);
+    EXPECT_EQ(frame->libs.updater.module, nullptr);
+}
+
+TEST_F(ToolLaunch, TheIsdnTaOnATapiLineIsNamedWhileItsPortIsAwayAfterPatchwell)
+{
+    installPatchwell("exit 0\n");
+    FakeDevice &isdn = device(FakeProduct::IsdnTa, 1);
+    tapiName("0000", "Varnel Brenmoor ISDN TA", 1);
+    start({"/l", "/t"});
+    frame->createDialogs();
+    detected();
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("ISDNTA"); }));
+    ASSERT_TRUE(waitFor([this] { return frame->updatebtn->isEnabled(); }));
+    isdn.vanish();
+    int reminders = 0;
+    ui.onMessage = [&](const QString &) {
+        if (++reminders == 2)
+            isdn.comeBack();
+    };
+    click(frame->updatebtn);
+    ASSERT_GE(reminders, 2);
+    EXPECT_EQ(ui.messages().mid(0, 2),
+              QStringList({"Cannot Communicate With Quillon", "Cannot Communicate With Quillon"}));
+    EXPECT_TRUE(waitFor([this] { return frame->TapiConnection; }));
 }
 
 TEST_F(ToolLaunch, ManualFromARemovedCdIsAskedForThenBrowsedToAndStartedOnce)
@@ -216,6 +244,42 @@ TEST_F(ToolLaunch, ManualFromARemovedCdIsAskedForThenBrowsedToAndStartedOnce)
     QTest::qWait(200);
     EXPECT_EQ(readText(marker), "started\n");
     EXPECT_EQ(frame->manualProgram.path, "C:\\Manuals\\Manual.exe");
+}
+
+TEST_F(ToolLaunch, ExitWhileTheCdPromptWaitsClosesItAndEnds)
+{
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Manual", "Support",
+                     "D:\\CD\\SUPPORT.EXE");
+    start();
+    frame->createDialogs();
+    detected();
+    bool exited = false;
+    QTimer exit;
+    QObject::connect(&exit, &QTimer::timeout, [&] {
+        if (!exited && frame->PromptMsgForm->isVisible()) {
+            exited = true;
+            click(frame->ExitBtn);
+        }
+    });
+    exit.start(20);
+    // A user who got no answer would give up on the prompt after a while.
+    bool gaveUp = false;
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [&] {
+        if (frame->PromptMsgForm->isVisible()) {
+            gaveUp = true;
+            frame->PromptMsgForm->CancelBtn->click();
+        }
+    });
+    giveUp.start(5000);
+    click(frame->supportBtn);
+    EXPECT_TRUE(exited);
+    EXPECT_TRUE(waitFor([&] { return terminated; }, 3000));
+    EXPECT_FALSE(gaveUp);
+    EXPECT_FALSE(frame->PromptMsgForm->isVisible());
+    EXPECT_TRUE(logHas("Terminated in TerminateBtnClick()\n"));
+    EXPECT_FALSE(logHas("start of ShellExecuteEx\n"));
 }
 
 TEST_F(ToolLaunch, CancelledCdPromptStartsNothing)
