@@ -216,6 +216,7 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
     if (!show) {
         wizardRunning = false;
         wizardCommandSent = false;
+        abortPending = false;
         stopTimers();
         disarmAll();
         // A read-back cut short by the host must not leave its progress window behind.
@@ -229,7 +230,9 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
     sheetFilled.fill(false);
     ati20Parsed = ati19Parsed = countryRequested = false;
     commandSlots.reset();
-    resetAfterWrite = false;
+    // Nothing of a write or a wizard Stop cut short by hiding the form belongs to this showing.
+    run = WriteRun{};
+    abortPending = false;
 
     if (countryName.isEmpty())
         countryName = productType;
