@@ -233,6 +233,10 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
     // Nothing of a write or a wizard Stop cut short by hiding the form belongs to this showing.
     run = WriteRun{};
     abortPending = false;
+    // A single query cut short by hiding (the call forwarding refresh, the
+    // wizard's country step) must not end this showing's read-back after ati12.
+    singleReplyMode = false;
+    msnWizardPending = false;
 
     if (countryName.isEmpty())
         countryName = productType;

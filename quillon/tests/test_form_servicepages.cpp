@@ -114,3 +114,22 @@ TEST_F(ServicePages, ScreeningReplyThatStopsEarlyKeepsTheEntriesItDidNotReach)
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received.value(0), "AT\r");
 }
+
+// The host hides the screen while the call forwarding page's refresh is still
+// unanswered: the next showing reads all the settings again.
+TEST_F(ServicePages, RefreshCutShortByHidingDoesNotShortenTheNextReadBack)
+{
+    start(0);
+    ta.dropFirst["ati20"] = 1;
+    click("Basic_CallFBtn");   // shown from the list read
+    click("CallF_BackBtn");
+    click("Basic_CallFBtn");   // refreshed from the TA
+    ASSERT_EQ(activePage()->objectName(), "CallFSheet");
+    ASSERT_TRUE(waitReceived(1));
+    ASSERT_EQ(ta.received, QStringList{"ati20\r"});
+    q.show(0, 1, "", "");
+    ta.received.clear();
+    ASSERT_TRUE(showApplication()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.mid(0, 7),
+              QStringList({"ati12\r", "ati15\r", "ati16\r", "ati7\r", "ati20\r", "ati19\r", "ati4\r"}));
+}
