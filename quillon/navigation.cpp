@@ -111,12 +111,14 @@ bool TQuillonForm::linkBusy() const
            DataTimer->isEnabled();
 }
 
-// The country page asks the TA for its list once per read-back, but never
-// while something else is outstanding: its query would take the place of that
-// answer. A list not asked for yet is asked for when the link is free again.
+// The advanced set's country page asks the TA for its list once per
+// read-back, but never while something else is outstanding: its query would
+// take the place of that answer. A list not asked for yet is asked for when
+// the link is free again. (The wizard's country step asks for its own.)
 void TQuillonForm::requestCountryList()
 {
-    if (PageControl1->activePage() != CountrySheet || countryRequested || linkBusy())
+    if (PageControl1->activePage() != CountrySheet || captionIs(SaveBtn, "&Next >") || countryRequested ||
+        linkBusy())
         return;
     countryRequested = true;
     disarmAll();
