@@ -42,13 +42,11 @@ void TQuillonForm::showUpdating()
 
 void TQuillonForm::composeSlots()
 {
-    // Only the lines of this save decide whether the TA restarts after the
-    // write; a reset template or quick setup done before does not carry over.
-    resetAfterWrite = false;
+    // Only the lines of this save decide whether the TA restarts after the write.
     const auto place = [this](const QList<SlotLine> &lines) {
         for (const SlotLine &l : lines) {
             commandSlots[l.slot] = l.line;
-            resetAfterWrite = resetAfterWrite || l.resetAfterWrite;
+            run.resetAfterWrite = run.resetAfterWrite || l.resetAfterWrite;
         }
     };
     if (sheetFilled[ShBasic])
@@ -93,9 +91,9 @@ void TQuillonForm::save()
     stopTimers();
     disableActions();
     showUpdating();
+    beginRun().save = true;
     composeSlots();
     const int first = commandSlots.firstFilled(0, kSlotCount - 1);
-    saveFlag = true;
     if (first >= 0) {
         nextSlot = first + 1;
         sendCommandLine(commandSlots[first]);
@@ -109,7 +107,7 @@ void TQuillonForm::pumpNext()
 {
     QString line;
     if (nextSlot >= 1 && nextSlot <= 76) {
-        const int last = quickSetup ? 8 : 76;
+        const int last = run.quickSetup ? 8 : 76;
         while (nextSlot <= last) {
             const int slot = nextSlot++;
             if (commandSlots.firstFilled(slot, slot) == slot) {
@@ -121,7 +119,7 @@ void TQuillonForm::pumpNext()
             nextSlot = 77;
     }
     if (line.isEmpty() && nextSlot == 77) {
-        line = resetAfterWrite ? QStringLiteral("at&wz!\r") : QStringLiteral("at&w\r");
+        line = run.resetAfterWrite ? QStringLiteral("at&wz!\r") : QStringLiteral("at&w\r");
         nextSlot = 0;
     } else if (line.isEmpty() && nextSlot == 0) {
         logLine("Defaultdatapacket output=ati12\n");
@@ -133,9 +131,10 @@ void TQuillonForm::pumpNext()
     sendCommandLine(line);
 }
 
+// Sends the first line of a write whose run was begun by the caller.
 void TQuillonForm::sendPrepared(const QString &line, int next)
 {
-    saveFlag = true;
+    run.save = true;
     nextSlot = next;
     sendCommandLine(line);
 }
@@ -144,7 +143,7 @@ void TQuillonForm::internetSetup_()
 {
     disarmAll();
     stopTimers();
-    internetSetup = true;
+    beginRun().internetSetup = true;
     nextSlot = 0;
     sendCommandLine(QStringLiteral("AT&F4&w\r"));
 }
@@ -160,7 +159,7 @@ void TQuillonForm::resetConfiguration()
         enableActions();
         return;
     }
-    resetAfterWrite = number == 5;
+    beginRun().resetAfterWrite = number == 5;
     showUpdating();
     sendPrepared(QStringLiteral("AT") + frag(F_FactoryTemplate) + QString::number(number) + QLatin1Char('\r'), 77);
 }
@@ -180,6 +179,7 @@ void TQuillonForm::resetIsdnLine()
         }
     }
     showUpdating();
+    beginRun();
     sendPrepared(QStringLiteral("ATZ!\r"), 0);
 }
 
@@ -190,6 +190,7 @@ void TQuillonForm::sendPreset(bool conservative)
     disableActions();
     showUpdating();
     const QString fragment = frag(conservative ? F_PresetConservative : F_PresetAggressive);
+    beginRun();
     sendPrepared(QStringLiteral("AT") + fragment + QLatin1Char('\r'), 77);
 }
 

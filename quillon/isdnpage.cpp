@@ -129,9 +129,13 @@ void TQuillonForm::switchTypeChosen(int index)
 {
     if (!sheetFilled[ShIsdn])
         return;
+    // Without the IDSL item a leased-line type is shown as the last item; choosing
+    // that item again is no change.
+    if (lineRead.switchIndex >= Switch_Combo->count() && index == Switch_Combo->count() - 1)
+        index = lineRead.switchIndex;
     lineCur.switchIndex = index;
     switchTypeChanged = index != lineRead.switchIndex;
-    const int type = switchTypeFor(index, lineReadSwitchType);
+    const int type = switchTypeChanged ? switchTypeFor(index, lineReadSwitchType) : lineReadSwitchType;
     switchType = type;
     applySwitchType(type);
     if (type >= 6 && type <= 8 && index != lineRead.switchIndex)

@@ -64,10 +64,7 @@ void TQuillonForm::wireButtons()
             [this] { showSubPage(thresholdFromPPP ? PPPSheet : AODISheet); });
     connect(BitBtnConversative, &QPushButton::clicked, this, [this] { sendPreset(true); });
     connect(BitBtnAggressive, &QPushButton::clicked, this, [this] { sendPreset(false); });
-    connect(BtnModify, &QPushButton::clicked, this, [this] {
-        Animation_Timer->setEnabled(false);
-        enterBasicPage();
-    });
+    connect(BtnModify, &QPushButton::clicked, this, [this] { modifyAfterWizard(); });
 }
 
 // A caption set before the language was switched may still be the old
@@ -108,8 +105,31 @@ static void activate(TQuillonForm *form, QWidget *page)
     form->enterPage(page);
 }
 
+bool TQuillonForm::linkBusy() const
+{
+    return chainRunning || run.save || run.internetSetup || clockStep != 0 || abortPending ||
+           DataTimer->isEnabled();
+}
+
+// The advanced set's country page asks the TA for its list once per
+// read-back, but never while something else is outstanding: its query would
+// take the place of that answer. A list not asked for yet is asked for when
+// the link is free again. (The wizard's country step asks for its own.)
+void TQuillonForm::requestCountryList()
+{
+    if (PageControl1->activePage() != CountrySheet || captionIs(SaveBtn, "&Next >") || countryRequested ||
+        linkBusy())
+        return;
+    countryRequested = true;
+    disarmAll();
+    sendQuery(QStringLiteral("at~c?"));
+}
+
 void TQuillonForm::enterPage(QWidget *page)
 {
+    // Only the country page of the advanced set has nothing to save.
+    if (page != CountrySheet && !linkBusy() && captionIs(SaveBtn, "Save"))
+        SaveBtn->setEnabled(true);
     if (page == DataSheet && !sheetFilled[ShData])
         fillData();
     else if (page == VoiceSheet && !sheetFilled[ShVoice])
@@ -133,7 +153,7 @@ void TQuillonForm::enterPage(QWidget *page)
     else if (page == ResetSheet)
         Combo_Reset->setCurrentIndex(5);
     else if (page == CallFSheet) {
-        if (ati20Parsed && !chainRunning && DataTimer && !DataTimer->isEnabled()) {
+        if (ati20Parsed && !linkBusy()) {
             singleReplyMode = true;
             disarmAll();
             sendQuery(QStringLiteral("ati20"));
@@ -144,11 +164,7 @@ void TQuillonForm::enterPage(QWidget *page)
         sheetFilled[ShCallF] = true;
     } else if (page == CountrySheet) {
         SaveBtn->setEnabled(false);
-        if (!countryRequested && !chainRunning) {
-            countryRequested = true;
-            disarmAll();
-            sendQuery(QStringLiteral("at~c?"));
-        }
+        requestCountryList();
         showCountry();
     }
 }
@@ -190,6 +206,9 @@ void TQuillonForm::showAdvancedSet(QWidget *page)
                                            p == ResetSheet || (p == CountrySheet && countrySupported));
     activate(this, page);
     ConfigureBtn->setText(tx("Basic Configuration..."));
+    // Whatever page came before (a profile's "OK", a wizard's "&Next >"), a
+    // settings page saves its edits.
+    SaveBtn->setText(tx("Save"));
     for (QPushButton *b : {SaveBtn, BtnProfile, ConfigureBtn, Btn_CancelCongrats})
         b->show();
     for (QPushButton *b : {SaveBtn, BtnProfile, ConfigureBtn})
@@ -247,6 +266,27 @@ void TQuillonForm::showSubPage(QWidget *page)
 {
     PageControl1->hideAllTabs();
     activate(this, page);
+    SaveBtn->setText(tx("Save"));
+}
+
+// "Modify" on the congratulations page: the wizard run is over, and the pages
+// need all the TA's settings, of which a wizard run reads only the switch settings.
+void TQuillonForm::modifyAfterWizard()
+{
+    Animation_Timer->setEnabled(false);
+    wizardRunning = false;
+    wizardCommandSent = false;
+    msnWizardPending = false;
+    europeanFlow = false;
+    if (!linkBusy()) {
+        disarmAll();
+        stopTimers();
+        sheetFilled.fill(false);
+        commandSlots.reset();
+        startChain(nullptr);
+        progress_->showProgress(this, tx("Please wait . . . reading modem data."));
+    }
+    enterBasicPage();
 }
 
 void TQuillonForm::showProfilePage()
@@ -382,7 +422,7 @@ void TQuillonForm::sendMsnNumbers()
     disarmAll();
     stopTimers();
     disableActions();
-    quickSetup = false;
+    beginRun();
     const QLineEdit *edits[4] = {Edit_MSNArea, Edit_MSNPort1, Edit_MSNPort2, Edit_MSNData};
     const Fragment fragments[4] = {F_AreaCode, F_Number1, F_Number2, F_Number3};
     int first = -1;
@@ -401,8 +441,8 @@ void TQuillonForm::sendMsnNumbers()
             showCongratulations(false);
         return;
     }
-    quickSetup = true;
-    resetAfterWrite = true;
+    run.quickSetup = true;
+    run.resetAfterWrite = true;
     showUpdating();
     sendPrepared(commandSlots[first], first + 1);
 }

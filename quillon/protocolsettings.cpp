@@ -79,9 +79,11 @@ bool endpointValid(const PppSettings &s)
 {
     if (s.endpoint <= 0)
         return true;
-    bool ok = false;
-    const qlonglong value = s.endpointText.toLongLong(&ok, 10);
-    return ok && value != 0;
+    // Digits only: no blanks, no sign.
+    const QString &t = s.endpointText;
+    if (t.isEmpty() || !std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return false;
+    return std::any_of(t.begin(), t.end(), [](QChar c) { return c != u'0'; });
 }
 
 ThresholdSettings readThresholds(const StoredReplies &r)

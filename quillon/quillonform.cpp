@@ -216,6 +216,7 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
     if (!show) {
         wizardRunning = false;
         wizardCommandSent = false;
+        abortPending = false;
         stopTimers();
         disarmAll();
         // A read-back cut short by the host must not leave its progress window behind.
@@ -229,7 +230,13 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
     sheetFilled.fill(false);
     ati20Parsed = ati19Parsed = countryRequested = false;
     commandSlots.reset();
-    resetAfterWrite = false;
+    // Nothing of a write or a wizard Stop cut short by hiding the form belongs to this showing.
+    run = WriteRun{};
+    abortPending = false;
+    // A single query cut short by hiding (the call forwarding refresh, the
+    // wizard's country step) must not end this showing's read-back after ati12.
+    singleReplyMode = false;
+    msnWizardPending = false;
 
     if (countryName.isEmpty())
         countryName = productType;

@@ -174,7 +174,7 @@ public:
     QString countryName;
     bool usCanada = false, europeanFlow = true;
     bool wizardRunning = false, wizardCommandSent = false, msnWizardPending = false;
-    bool quickSetup = false, countryChanged = false, abortPending = false;
+    bool countryChanged = false, abortPending = false;
     QString wizardState = QStringLiteral("ready");
     int readyCount = 0;            // detection results that said "Ready" since mode "SPID"
     int pollCount = 0;             // detection polls made since the SPID or MSN page was shown
@@ -195,7 +195,19 @@ public:
 
     quillon::CommandSlots commandSlots;
     int nextSlot = 0;
-    bool saveFlag = false, resetAfterWrite = false, internetSetup = false, recheck = false;
+    // The flags that shape one write to the TA (a save, a reset, a preset, the
+    // quick setup of the line numbers, the internet setup) and the read-back
+    // that confirms it. Made afresh when such a write starts, dropped when its
+    // read-back ends or it fails, so that nothing of one write leaks into the next.
+    struct WriteRun {
+        bool save = false;             // the read-back's end reports the outcome of a write
+        bool resetAfterWrite = false;  // finish with "at&wz!" instead of "at&w"
+        bool quickSetup = false;       // only the number slots; the wizard goes on afterwards
+        bool internetSetup = false;    // the factory internet template is being written
+        bool recheck = false;          // a command went unanswered: report the failure
+    };
+    WriteRun run;
+    WriteRun &beginRun() { run = WriteRun{}; return run; }
     bool switchTypeChanged = false;
     std::array<bool, ShCount> sheetFilled{};
 
@@ -223,6 +235,9 @@ public:
     void logLine(const char *format, int value);
     void notifyHost();
     bool euroIsdn() const { return switchType == 0; }
+    // A query, a command or a write is outstanding on the port: nothing else may be sent.
+    bool linkBusy() const;
+    void requestCountryList();
 
     // readback.cpp
     void disarmAll();
@@ -260,6 +275,7 @@ public:
     void fillActivePage();
     void showCongratulations(bool european);
     void showProfilePage();
+    void modifyAfterWizard();
     void sendMsnNumbers();
 
     // linewizard.cpp

@@ -154,7 +154,7 @@ void TQuillonForm::Ati12DataPacketStringPacket(const QString &data)
     retryCount = 0;
     replies.ati12 = data;
     switchType = toNumber(keywordValue(replies, frag(F_SwitchType), QStringLiteral("ati12")));
-    if (!wizardCommandSent && switchType == 0 && (msnWizardPending || quickSetup)) {
+    if (!wizardCommandSent && switchType == 0 && (msnWizardPending || run.quickSetup)) {
         Edit_MSNArea->setText(keywordValue(replies, frag(F_AreaCode), QStringLiteral("ati12")));
         Edit_MSNPort1->setText(keywordValue(replies, frag(F_Number1), QStringLiteral("ati12")));
         Edit_MSNPort2->setText(keywordValue(replies, frag(F_Number2), QStringLiteral("ati12")));
@@ -281,12 +281,13 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
     retryCount = 0;
     replies.ati4 = data;
     bool showSuccess = false;
-    if (saveFlag) {
+    // The write this read-back confirms, if any, ends here.
+    const WriteRun done = run;
+    run = WriteRun{};
+    if (done.save) {
         applyNumberLabels();
         SaveBtn->setText(tx("Save"));
-        saveFlag = false;
-        if (quickSetup) {
-            quickSetup = false;
+        if (done.quickSetup) {
             if (europeanFlow)
                 showProfilePage();
             else
@@ -294,13 +295,11 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
         } else {
             showSuccess = true;
         }
-    } else if (internetSetup) {
+    } else if (done.internetSetup) {
         say(tx("ISDN TA Configured Successfully for the Internet Access!."));
-        internetSetup = false;
         helpOverride = 120;
         notifyHost();
-    } else if (recheck) {
-        recheck = false;
+    } else if (done.recheck) {
         say(tx("Error while trying to configure the modem!"));
     }
     commandSlots.reset();
@@ -321,11 +320,14 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
                        static_cast<QWidget *>(AODI_BackBtn), static_cast<QWidget *>(Btn_CancelCongrats)})
         w->setEnabled(true);
     PPPDBABtn->setEnabled(pppModeDynamic);
-    if (PageControl1->activePage() == CountrySheet) {
+    // The advanced set's country page has nothing to save; the wizard's
+    // country step goes on with "&Next >".
+    if (PageControl1->activePage() == CountrySheet && !captionIs(SaveBtn, "&Next >")) {
         SaveBtn->setEnabled(false);
         CountryBtn->setEnabled(true);
     }
     hideProgress();
+    requestCountryList();
 }
 
 void TQuillonForm::clockReply()
@@ -336,6 +338,7 @@ void TQuillonForm::clockReply()
     } else {
         clockStep = 0;
         clockSet = true;
+        requestCountryList();
     }
 }
 
@@ -372,6 +375,7 @@ void TQuillonForm::DataTimerTimer()
             clockStep = 0;
             clockSet = true;
             retryCount = 0;
+            requestCountryList();
             return;
         }
         if (pendingQuery == QLatin1String("SentAtCmd") && abortPending) {
@@ -384,8 +388,8 @@ void TQuillonForm::DataTimerTimer()
             return;
         }
         if (pendingQuery == QLatin1String("SentAtCmd")) {
-            saveFlag = false;
-            recheck = true;
+            // The write failed: none of its flags may shape what follows.
+            beginRun().recheck = true;
             retryCount = 0;
             startChain("else section: DataTimerTimer output=ati12\n");
             return;
@@ -394,6 +398,7 @@ void TQuillonForm::DataTimerTimer()
         chainRunning = false;
         chainFailed = true;
         basicPending = false;
+        run = WriteRun{};   // a write whose read-back broke off reports nothing later
         say(tx("Failed to recieve response from modem.  Please verify the connection!"));
         // The form stays usable: the page keeps what it had.
         hideProgress();
@@ -513,7 +518,12 @@ void TQuillonForm::parseForwarding(bool labelsOnly)
 void TQuillonForm::parseScreening()
 {
     const ScreeningList list = parseCallScreening(replies.ati19);
-    screenCur = list;
-    screenRead = list;
+    // A list that stops early leaves what it did not reach as it was shown; the
+    // read-back ends every write, so that is also what the TA holds as far as we know.
+    if (list.headerFound)
+        screenCur.rejectListed = list.rejectListed;
+    for (int e = 0; e < list.entriesParsed; ++e)
+        screenCur.entries[size_t(e)] = list.entries[size_t(e)];
+    screenRead = screenCur;
     showScreening();
 }

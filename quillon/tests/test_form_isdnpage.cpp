@@ -2,6 +2,7 @@
 // re-lays out the page and decides which lines a save writes.
 #include "formtest.h"
 
+#include "clock.h"
 #include "quillonform.h"
 
 #include <QCheckBox>
@@ -138,4 +139,67 @@ TEST_F(IsdnPage, LeasedLineBandwidthChosen)
     click("SaveBtn");
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT*W=8\r", "at&wz!\r"}));
+}
+
+// Leaving for the Location tab saves the switch type first; the country list
+// is asked for only once the save and its read-back are through.
+TEST_F(IsdnPage, SaveOnTheWayToTheLocationTabRunsToItsEnd)
+{
+    ta.replies["at~c?"] = "\r\n00:US/Canada\r\n01:Germany\r\n\r\nOK\r\n";
+    openLinePage();
+    chooseSwitchType(4);
+    ui.messageAnswers = {IDYES};
+    clickTab("Location");
+    ASSERT_EQ(activePage()->objectName(), "CountrySheet");
+    ASSERT_TRUE(waitFor([&] { return ta.received.contains("at~c?\r") && !progressVisible() &&
+                                     !quillon()->DataTimer->isEnabled(); }))
+        << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT*W=4\r", "at&wz!\r"}) + kReadBack + QStringList{"at~c?\r"});
+    EXPECT_EQ(ui.messages(), QStringList({"Do you want to save changes?", "Modem Configured Successfully!"}));
+    EXPECT_TRUE(form()->isEnabled());
+    EXPECT_EQ(widget<QComboBox>("Combo_Country")->count(), 2);
+    EXPECT_FALSE(widget<QPushButton>("SaveBtn")->isEnabled());   // nothing to save on this page
+    EXPECT_TRUE(widget<QPushButton>("CountryBtn")->isEnabled());
+}
+
+// The country page disables Save; the next page enables it again.
+TEST_F(IsdnPage, SaveComesBackAfterTheLocationTab)
+{
+    ta.replies["at~c?"] = "\r\n00:US/Canada\r\n01:Germany\r\n\r\nOK\r\n";
+    click("ConfigureBtn");
+    clickTab("Location");
+    ASSERT_EQ(activePage()->objectName(), "CountrySheet");
+    EXPECT_FALSE(widget<QPushButton>("SaveBtn")->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return widget<QComboBox>("Combo_Country")->count() == 2 &&
+                                     !quillon()->DataTimer->isEnabled(); }));
+    clickTab("Voice ");
+    ASSERT_EQ(activePage()->objectName(), "VoiceSheet");
+    EXPECT_TRUE(widget<QPushButton>("SaveBtn")->isEnabled());
+    ta.received.clear();
+    widget<QCheckBox>("CkBox_ADP2_CallerID")->click();
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT#I2=0\r", "at&w\r"}) + kReadBack);
+}
+
+// A leased-line TA without the IDSL item shows its type as the last item;
+// choosing that item again changes nothing and writes nothing.
+TEST_F(IsdnPage, RechoosingTheShownTypeWithoutTheIdslItemWritesNothing)
+{
+    ta.replies["ati12"].replace("*W =2 National ISDN-1", "*W =7 IDSL");
+    ta.replies["ati7"].replace("00524001", "00524000");   // not leased-line capable
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd());
+    ta.received.clear();
+    ui.shown.clear();
+    openLinePage();
+    auto *box = widget<QComboBox>("Switch_Combo");
+    ASSERT_EQ(box->count(), 6);
+    ASSERT_EQ(box->currentIndex(), 5);
+    chooseSwitchType(5);
+    clickTab("Data");
+    EXPECT_TRUE(ui.messages().isEmpty());   // no change to ask about
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList{"AT\r"} + kReadBack);
 }

@@ -188,11 +188,31 @@ TEST_F(Lifecycle, CancelNotifiesHostWithHelpOverride)
 
 TEST_F(Lifecycle, LanguageRelayout)
 {
+    // 6 pixels per character of the translated caption: "Advanced Configuration..."
+    // has 25, "Erweiterte Konfiguration..." 27; "Call Screening..." 17,
+    // "Anruffilter..." 14; "Reset" 5, "Zurücksetzen" 12.
     initialize();
-    q.language(0x407, 0x407);
     auto *configure = widget<QPushButton>("ConfigureBtn");
     auto *profile = widget<QPushButton>("BtnProfile");
-    EXPECT_EQ(profile->x(), configure->x() + configure->width() + 2);
+    auto *screen = widget<QPushButton>("CallScreenBtn");
+    auto *reset = widget<QPushButton>("ResetBtn");
+    const int groupWidth = widget<QWidget>("GroupBox2")->width();
+    const int resetGroupWidth = widget<QWidget>("GroupBox1")->width();
+    EXPECT_EQ(configure->width(), 6 * 25 + 20);
+    EXPECT_EQ(profile->x(), 6 * 25 + 22);
+    EXPECT_EQ(screen->width(), 6 * 17 + 15);
+    EXPECT_EQ(screen->x(), groupWidth - 6 * 17 - 25);
+    EXPECT_EQ(reset->width(), 6 * 5 + 20);
+    EXPECT_EQ(reset->x(), resetGroupWidth - 6 * 5 - 30);
+    q.language(0x407, 0x407);
+    ASSERT_EQ(configure->text(), "Erweiterte Konfiguration...");
+    EXPECT_EQ(configure->width(), 6 * 27 + 20);
+    EXPECT_EQ(profile->x(), 6 * 27 + 22);
+    EXPECT_EQ(screen->width(), 6 * 14 + 15);
+    EXPECT_EQ(screen->x(), groupWidth - 6 * 14 - 25);
+    EXPECT_EQ(reset->width(), 6 * 12 + 20);
+    EXPECT_EQ(reset->x(), resetGroupWidth - 6 * 12 - 30);
+    EXPECT_EQ(widget<QPushButton>("Btn_ResetISDNLine")->geometry().x(), reset->x());
 }
 
 TEST_F(Lifecycle, DestroyAndInitializeAgainCreatesNewForm)

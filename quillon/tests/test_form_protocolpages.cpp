@@ -103,7 +103,20 @@ TEST_F(ProtocolPages, EndpointClassWithoutValueStopsTheSave)
     EXPECT_TRUE(ta.received.isEmpty());
     EXPECT_TRUE(widget<QPushButton>("SaveBtn")->isEnabled());
 
-    QTest::keyClicks(widget<QLineEdit>("Edit_PPPEndpoint"), "77");
+    // Only a decimal number other than 0: no blank, no sign.
+    auto *edit = widget<QLineEdit>("Edit_PPPEndpoint");
+    for (const char *typed : {" 42", "+42", "-42", "42 ", "0", "00", "4x2"}) {
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        ui.shown.clear();
+        click("SaveBtn");
+        EXPECT_EQ(ui.messages(), QStringList{"Please provide an Endpoint Discriminator value in the PPP Settings."})
+            << typed;
+    }
+    pumpEvents(50);
+    EXPECT_TRUE(ta.received.isEmpty()) << ta.received.join("|").toStdString();
+    edit->clear();
+    QTest::keyClicks(edit, "77");
     click("SaveBtn");
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received.value(0), "AT*U=2,77\r");

@@ -292,3 +292,87 @@ TEST_F(Save, UnchangedPagesAskNothing)
     EXPECT_TRUE(ui.messages().isEmpty());
     EXPECT_TRUE(ta.received.isEmpty());
 }
+
+// The bottom button follows the page shown: the data page reached from the
+// profile page saves the edit, it does not write the internet template.
+TEST_F(Save, DataPageReachedFromTheProfilesSavesItsEdit)
+{
+    click("BtnProfile");
+    ASSERT_EQ(activePage()->objectName(), "ProfileSheet");
+    ASSERT_EQ(widget<QPushButton>("SaveBtn")->text(), "OK");
+    click("ConfigureBtn");
+    ASSERT_EQ(activePage()->objectName(), "DataSheet");
+    EXPECT_EQ(widget<QPushButton>("SaveBtn")->text(), "Save");
+    widget<QComboBox>("Combo_DataOutgoing")->setCurrentIndex(2);
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT*VO=6\r", "at&w\r"}) + kReadBack);
+    EXPECT_EQ(ui.messages(), QStringList{"Modem Configured Successfully!"});
+    pumpEvents(100);
+    EXPECT_TRUE(host->messages.isEmpty());
+}
+
+// Each write starts with its own flags: a restart asked for by one write is
+// not carried into the next, whichever path starts it.
+TEST_F(Save, RestartOfAResetTemplateIsNotCarriedIntoAPreset)
+{
+    click("ConfigureBtn");
+    for (int i = 0; i < widget<TPageControl>("PageControl1")->tabBar()->count(); ++i)
+        if (widget<TPageControl>("PageControl1")->tabBar()->tabText(i) == "Reset")
+            widget<TPageControl>("PageControl1")->tabBar()->setCurrentIndex(i);
+    ASSERT_EQ(activePage()->objectName(), "ResetSheet");
+    widget<QComboBox>("Combo_Reset")->setCurrentIndex(4);
+    click("ResetBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    ASSERT_EQ(ta.received.mid(0, 2), QStringList({"AT&F5\r", "at&wz!\r"}));
+    ui.shown.clear();
+    ta.received.clear();
+
+    click("ConfigureBtn");
+    click("ConfigureBtn");
+    click("PPPBtn");
+    widget<QComboBox>("PPPmode_ComboBox")->setCurrentIndex(3);
+    click("PPPDBABtn");
+    ASSERT_EQ(activePage()->objectName(), "ThresholdSheet");
+    click("BitBtnConversative");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT*D1=10*D2=120*D3=75*D4=50*A1=15*A2=180*A3=75*A4=10\r", "at&w\r"}) +
+                               kReadBack);
+}
+
+// A quick setup whose number line went unanswered ends there: a later save
+// sends all its lines and reports its own outcome.
+TEST_F(Save, FailedQuickSetupDoesNotLimitTheNextSave)
+{
+    q.show(1, 1, "MSNWizard", "Germany");
+    ASSERT_TRUE(waitFor([&] { return !progressVisible() && ta.received.contains("ati12\r"); }));
+    ASSERT_EQ(activePage()->objectName(), "MSNSheet");
+    for (const char *name : {"Edit_MSNArea", "Edit_MSNPort2", "Edit_MSNData"})
+        widget<QLineEdit>(name)->clear();
+    auto *port1 = widget<QLineEdit>("Edit_MSNPort1");
+    port1->clear();
+    QTest::keyClicks(port1, "4711");
+    ta.dropFirst["at*p1=4711"] = 2;
+    ta.received.clear();
+    click("SaveBtn");
+    ASSERT_TRUE(waitFor([&] { return !ui.messages().isEmpty(); })) << ta.received.join("|").toStdString();
+    ASSERT_TRUE(waitSaveEnd());
+    EXPECT_EQ(ta.received, QStringList({"AT*P1=4711\r", "AT*P1=4711\r"}) + kReadBack);
+    EXPECT_EQ(ui.messages(), QStringList{"Error while trying to configure the modem!"});
+
+    // The host shows the configuration again; basic and voice pages changed.
+    q.show(0, 1, "", "");
+    ASSERT_TRUE(showApplication());
+    ui.shown.clear();
+    ta.received.clear();
+    widget<QComboBox>("CBox_BasicPort2")->setCurrentIndex(0);
+    ui.messageAnswers = {IDNO};
+    openVoicePage();
+    QTest::mouseClick(widget<QCheckBox>("CkBox_ADP1_CallerID"), Qt::LeftButton, {}, QPoint(5, 8));
+    ui.shown.clear();
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received, QStringList({"AT#R2=0\r", "AT#I1=9\r", "at&w\r"}) + kReadBack);
+    EXPECT_EQ(ui.messages(), QStringList{"Modem Configured Successfully!"});
+    EXPECT_EQ(activePage()->objectName(), "VoiceSheet");
+}

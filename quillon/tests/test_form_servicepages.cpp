@@ -80,3 +80,56 @@ TEST_F(ServicePages, ScreeningListsAndUnlistsEntries)
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT@A2=1\r", "at&w\r"}));
 }
+
+// A screening list that stops early (a damaged line) leaves the entries after
+// it as they were, instead of wiping them.
+TEST_F(ServicePages, ScreeningReplyThatStopsEarlyKeepsTheEntriesItDidNotReach)
+{
+    start(2);
+    ta.replies["ati19"] = "\r\nCall Screening\r\nEntry Number                    -ADP1    ADP2     DDP\r\n"
+                          "01:5551234                     X                 X\r\n"
+                          "02:5552222                              X\r\n"
+                          "03:5553333                                       X\r\n\r\nOK\r\n";
+    click("SaveBtn");   // nothing changed: "AT" and a read-back
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    ta.received.clear();
+    // Now entry 02 arrives without its line end: the list stops after entry 01.
+    ta.replies["ati19"] = "\r\nCall Screening\r\nEntry Number                    -ADP1    ADP2     DDP\r\n"
+                          "01:5551111                     X\r\n02:5552222  OK\r\n";
+    click("SaveBtn");   // nothing changed: "AT" and a read-back
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    click("ConfigureBtn");
+    quillon()->showAdvancedSet(widget<QWidget>("VoiceSheet"));
+    click("CallScreenBtn");
+    ASSERT_EQ(activePage()->objectName(), "CLIDSheet");
+    EXPECT_EQ(widget<QLineEdit>("Edit_CLIDNumber01")->text(), "5551111");
+    EXPECT_FALSE(widget<QCheckBox>("CkBox_CLID01_DataPort")->isChecked());
+    EXPECT_EQ(widget<QLineEdit>("Edit_CLIDNumber02")->text(), "5552222");
+    EXPECT_TRUE(widget<QCheckBox>("CkBox_CLID02_Port2")->isChecked());
+    EXPECT_EQ(widget<QLineEdit>("Edit_CLIDNumber03")->text(), "5553333");
+    EXPECT_TRUE(widget<QCheckBox>("CkBox_CLID03_DataPort")->isChecked());
+    // What was kept is taken as read: saving now sends nothing for it.
+    ta.received.clear();
+    click("SaveBtn");
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.value(0), "AT\r");
+}
+
+// The host hides the screen while the call forwarding page's refresh is still
+// unanswered: the next showing reads all the settings again.
+TEST_F(ServicePages, RefreshCutShortByHidingDoesNotShortenTheNextReadBack)
+{
+    start(0);
+    ta.dropFirst["ati20"] = 1;
+    click("Basic_CallFBtn");   // shown from the list read
+    click("CallF_BackBtn");
+    click("Basic_CallFBtn");   // refreshed from the TA
+    ASSERT_EQ(activePage()->objectName(), "CallFSheet");
+    ASSERT_TRUE(waitReceived(1));
+    ASSERT_EQ(ta.received, QStringList{"ati20\r"});
+    q.show(0, 1, "", "");
+    ta.received.clear();
+    ASSERT_TRUE(showApplication()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.mid(0, 7),
+              QStringList({"ati12\r", "ati15\r", "ati16\r", "ati7\r", "ati20\r", "ati19\r", "ati4\r"}));
+}

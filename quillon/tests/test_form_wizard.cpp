@@ -403,3 +403,74 @@ TEST_F(CountryWizard, ChangeCountryOnTheAdvancedPageSavesAndRereads)
     EXPECT_EQ(quillon()->countryName, "United Kingdom Internal");
     EXPECT_TRUE(widget<QPushButton>("CountryBtn")->isEnabled());
 }
+
+// The host hides the screen before the TA confirmed a Stop: the next showing's
+// save is no answer to that Stop.
+TEST_F(Wizard, UnconfirmedStopEndsWithTheScreen)
+{
+    statuses = {"Initializing Data Link"};
+    ta.dropFirst["at*z"] = 10;
+    startSpid();
+    click("SaveBtn");
+    ASSERT_TRUE(waitFor([&] { return polls() >= 1; }));
+    click("Btn_CancelCongrats");
+    ASSERT_TRUE(waitFor([&] { return ta.received.contains("AT*z\r"); }));
+    q.show(0, 1, "", "");
+    q.show(1, 1, "APPLICATION", "US/Canada External");
+    ASSERT_TRUE(waitChainEnd());
+    ASSERT_TRUE(waitFor([&] { return quillon()->clockSet; }));
+    ta.received.clear();
+    widget<QComboBox>("CBox_BasicPort2")->setCurrentIndex(0);
+    click("SaveBtn");
+    ASSERT_TRUE(waitFor([&] { return ta.received.contains("ati4\r") && !progressVisible(); }))
+        << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.mid(0, 3), QStringList({"AT#R2=0\r", "at&w\r", "ati12\r"}));
+    EXPECT_EQ(ui.messages(), QStringList{"Modem Configured Successfully!"});
+}
+
+// "Modify" after a successful run reads the TA's settings, so the basic page
+// is filled and its edits are saved like any others.
+TEST_F(Wizard, ModifyAfterASuccessfulRunSavesTheBasicPage)
+{
+    statuses = {"Ready", "Ready"};
+    startSpid();
+    click("SaveBtn");
+    ASSERT_TRUE(waitFor([&] { return page() == "CongratsSheet"; })) << ta.received.join("|").toStdString();
+    ta.received.clear();
+    click("BtnModify");
+    EXPECT_EQ(page(), "BasicSheet");
+    ASSERT_TRUE(waitChainEnd()) << ta.received.join("|").toStdString();
+    ASSERT_TRUE(waitFor([&] { return quillon()->clockSet; }));
+    EXPECT_EQ(ta.received.mid(0, 6), QStringList({"ati12\r", "ati15\r", "ati16\r", "ati7\r", "ati19\r", "ati4\r"}));
+    EXPECT_EQ(widget<QComboBox>("CBox_BasicPort2")->currentIndex(), 2);   // #R2 =2 read
+    ta.received.clear();
+    widget<QComboBox>("CBox_BasicPort2")->setCurrentIndex(0);
+    click("SaveBtn");
+    ASSERT_TRUE(waitFor([&] { return ta.received.contains("ati4\r") && !progressVisible(); }))
+        << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.mid(0, 3), QStringList({"AT#R2=0\r", "at&w\r", "ati12\r"}));
+    EXPECT_EQ(ui.messages(), QStringList{"Modem Configured Successfully!"});
+    EXPECT_TRUE(widget<QPushButton>("ConfigureBtn")->isEnabled());
+    EXPECT_TRUE(widget<QPushButton>("Btn_CancelCongrats")->isEnabled());
+}
+
+// Without a product type the country step reads the hardware profile for the
+// country, which runs the rest of the read-back; "&Next >" stays usable.
+TEST_F(CountryWizard, EmptyProductTypeLeavesNextUsable)
+{
+    q.show(1, 1, "FIRST_EUROPEAN_INSTALL", "");
+    ASSERT_EQ(page(), "CountrySheet");
+    ASSERT_TRUE(waitFor([&] { return ta.received.contains("ati4\r") && quillon()->clockSet; }))
+        << ta.received.join("|").toStdString();
+    auto *next = widget<QPushButton>("SaveBtn");
+    EXPECT_EQ(next->text(), "&Next >");
+    EXPECT_TRUE(next->isEnabled());
+    pumpEvents(300);
+    EXPECT_EQ(ta.received.count("at~c?\r"), 1);   // the step's list is asked for once
+    ta.received.clear();
+    widget<QComboBox>("Combo_Country")->setCurrentIndex(2);
+    click("SaveBtn");
+    ASSERT_TRUE(waitReceived(2));
+    EXPECT_EQ(ta.received, QStringList({"atc10=2&W\r", "ATZ!\r"}));
+    EXPECT_EQ(page(), "MSNSheet");
+}

@@ -171,14 +171,39 @@ TEST(DeviceStatus, BetweenLabelAndOk)
     EXPECT_EQ(deviceStatus("Switch Settings\r\nOK"), "");
 }
 
-TEST(FragmentTable, OrderAndSize)
+TEST(FragmentTable, EveryEntryInOrder)
 {
-    EXPECT_EQ(kFragments.size(), 126u);
+    // The table as the TA's command set defines it, written out on its own.
+    static const char *const expected[] = {
+        "#T", "#D", "*VO=1S67.1=0", "*VO=5S67.1=0*PPP=4", "*VO=5S67.1=0*PPP=2", "*VO=5S67.1=0*PPP=3",
+        "*VO=7", "*PPP=0*VO=8", "*VO=6", "*W", "*P0", "*P1", "*P2", "*P3", "*S", "*S1", "*S2", "*T1",
+        "*T2", "S67", "*A", "*VI", "*R", "S69", "*VO", "S67", "#R1", "#R2", "#I1", "#I2", "#B1", "#B2",
+        "#VR1", "#VR2", "#VT1", "#VT2", "#S1", "#S2", "*E", "#A1", "#A2", "#C1", "#C2", "#D1", "#D2",
+        "#F1", "#F2", "#T1", "#T2", "#W1", "#W2", "*C0", "*PD", "*TD", "*Y", "*A0", "*A1", "*D1", "*A2",
+        "*D2", "*A3", "*D3", "*A4", "*D4",
+        "*D1=5*D2=180*D3=75*D4=50*A1=10*A2=360*A3=40*A4=5",
+        "*D1=10*D2=120*D3=75*D4=50*A1=15*A2=180*A3=75*A4=10",
+        "*PPP", "*K", "*U", "*B", "*C1", "*C2", "&F",
+        "Unconditional# :", "Busy#          :", "No Response#   :", "Deflection#    :",
+        "#GU", "#GB", "#GR", "#GD", "#EU", "#EB", "#ER", "#ED",
+        "01:", "02:", "03:", "04:", "05:", "06:", "07:", "08:", "09:", "10:",
+        "11:", "12:", "13:", "14:", "15:", "16:", "17:", "18:", "19:", "20:",
+        "@Z", "@X1", "@X2", "@X3", "@D1", "@D2", "@D3", "@A1", "@A2", "@A3",
+        "*PPP=0*PPP=2S67=0", "*PPP=0S67=0", "*PPP=0S67=0*A=1Z!", "*PPP=0*VO=8S67=0", "*VO=6S67=0",
+        "*VO=1S67=0", "*X0", "*X1", "*X2", "*X3", "*M"};
+    static_assert(std::size(expected) == 126);
+    ASSERT_EQ(kFragments.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_STREQ(kFragments[i], expected[i]) << "entry " << i;
+    // The names the code uses point at their texts.
     EXPECT_STREQ(kFragments[F_SwitchType], "*W");
-    EXPECT_STREQ(kFragments[F_Entry01], "01:");
-    EXPECT_STREQ(kFragments[F_Entry01 + 19], "20:");
-    EXPECT_STREQ(kFragments[F_ScreenNumber], "@Z");
-    EXPECT_STREQ(kFragments[F_Profile0], "*PPP=0*PPP=2S67=0");
-    EXPECT_STREQ(kFragments[F_BusConfig], "*M");
+    EXPECT_STREQ(kFragments[F_Outgoing4], "*VO=6");
+    EXPECT_STREQ(kFragments[F_S67b], "S67");
+    EXPECT_STREQ(kFragments[F_PresetConservative], "*D1=10*D2=120*D3=75*D4=50*A1=15*A2=180*A3=75*A4=10");
     EXPECT_STREQ(kFragments[F_FwdBusy], "Busy#          :");
+    EXPECT_STREQ(kFragments[F_Entry01 + 19], "20:");
+    EXPECT_STREQ(kFragments[F_ScreenList3], "@A3");
+    EXPECT_STREQ(kFragments[F_Profile0], "*PPP=0*PPP=2S67=0");
+    EXPECT_STREQ(kFragments[F_X75Layer3], "*X3");
+    EXPECT_STREQ(kFragments[F_BusConfig], "*M");
 }
