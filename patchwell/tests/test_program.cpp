@@ -13,7 +13,9 @@
 #include "windowclass.h"
 #include "windowmessages.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QDialog>
 #include <QFile>
 #include <QListWidget>
@@ -238,4 +240,45 @@ TEST_F(Program, AnEngineThatCannotBeRegisteredEndsTheStartWithItsMessages)
                                              + dir.path() + "\\Patchwell.ocx may be in memory. Consider using PView to "
                                                             "detect and remove it.");
     app.reset();
+}
+
+TEST_F(Program, TheAboutBoxGreysExitAndADoubleClickTradesItForTheSheet)
+{
+    ASSERT_TRUE(app->InitInstance({}));
+    CMainFrame *frame = app->mainFrame();
+    auto exitAction = [frame]() -> QAction * {
+        for (QAction *a : frame->menu()->actions())
+            if (a->data().toInt() == ID_APP_EXIT)
+                return a;
+        return nullptr;
+    };
+    frame->PrepareMenu();
+    ASSERT_NE(exitAction(), nullptr);
+    EXPECT_TRUE(exitAction()->isEnabled());
+    EXPECT_EQ(exitAction()->text(), "E&xit");
+    bool exitGreyed = false, aboutClosed = false, sheetOpened = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *about = app->aboutBox();
+        if (!about || !about->isVisible())
+            return;
+        poll.stop();
+        frame->PrepareMenu();
+        exitGreyed = !exitAction()->isEnabled();
+        EXPECT_EQ(about->windowTitle(), "About Patchwell");
+        whenSheetShown([&](QDialog *sheet) {
+            aboutClosed = !app->aboutBox() || !app->aboutBox()->isVisible();
+            sheetOpened = true;
+            sheet->reject();
+        });
+        SendMessage(frame, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    });
+    poll.start();
+    app->OnAppAbout();
+    EXPECT_TRUE(exitGreyed);
+    EXPECT_TRUE(aboutClosed);
+    EXPECT_TRUE(sheetOpened);
+    frame->PrepareMenu();
+    EXPECT_TRUE(exitAction()->isEnabled());
 }
