@@ -45,6 +45,8 @@ void Download::start(const QUrl &url, qint64 maxBytes, const Credentials &creden
         request.setRawHeader("Authorization", "Basic " + pair.toBase64());
     }
     reply_ = manager_->get(request);
+    // The body goes to disk as it comes: never more than this waits in memory.
+    reply_->setReadBufferSize(2 * 1024 * 1024);
     connect(reply_, &QNetworkReply::readyRead, this, &Download::readAvailable);
     connect(reply_, &QNetworkReply::finished, this, &Download::done);
 }
