@@ -72,8 +72,16 @@ protected:
     TrayLog tray;
     std::unique_ptr<CPatchwellApp> app = std::make_unique<CPatchwellApp>();
 
+    // The start-up entry and its trash stay inside the test's own folders.
+    QTemporaryDir xdg;
+    const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const bool hadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    const QByteArray previousConfig = qgetenv("XDG_CONFIG_HOME"), previousData = qgetenv("XDG_DATA_HOME");
+
     Program()
     {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.filePath("config")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.filePath("data")));
         setUiServices(&ui);
         setTrayBackendFactory([this] { return std::make_unique<RecordingTray>(&tray); });
     }
@@ -84,6 +92,8 @@ protected:
         app.reset();
         setTrayBackendFactory(nullptr);
         setUiServices(nullptr);
+        hadConfig ? qputenv("XDG_CONFIG_HOME", previousConfig) : qunsetenv("XDG_CONFIG_HOME");
+        hadData ? qputenv("XDG_DATA_HOME", previousData) : qunsetenv("XDG_DATA_HOME");
     }
     void product(const QString &name)
     {
