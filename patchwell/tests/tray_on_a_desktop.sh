@@ -8,13 +8,15 @@ for tool in Xvfb trayer xwininfo; do
 done
 work=$(mktemp -d /tmp/pw-tray.XXXXXX)
 export TALLYLINE_ROOT=$work/root TALLYLINE_TIME_SCALE=0.1
-display=":$((90 + RANDOM % 400))"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# The server picks a free display itself and writes its number.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY=$display
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n 1 "$work/display")"
 for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 unset QT_QPA_PLATFORM
 trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 >"$work/trayer.log" 2>&1 &
