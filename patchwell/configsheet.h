@@ -12,4 +12,8 @@ public:
     virtual void RunModal() = 0;
     virtual void EndSheet() = 0;                                   // as Cancel
     virtual void SelectRequestedProductAndTab(int position, int tab) = 0;
+    // The Scheduling page's "looking for updates" animation stops (an engine event came).
+    virtual void StopSchedulingAnimation() {}
+    // View/Clear Event Log and View Recent Updates follow the engine's counts.
+    virtual void RefreshEventLogButtons() {}
 };

@@ -36,7 +36,8 @@ public:
 
     CTrayNotifyIcon *tray() const { return tray_; }
     QMenu *menu() const { return menu_; }
-    ConfigurationSheet *sheet();
+    ConfigurationSheet *sheet();                       // made on first use
+    ConfigurationSheet *existingSheet() const { return sheet_.get(); }
     bool sheetOpen = false;
     QIcon idleIcon;
     QIcon alertIcon;
