@@ -84,8 +84,56 @@ ProcessHandle ShellExecute(const QString &file, const QStringList &args, const Q
     return start(opener(), QStringList{document} + args, directory);
 }
 
+namespace {
+
+// The programs name the platform's plain text viewer for their text files; here
+// the desktop's opener shows them. As that viewer did, it takes everything after
+// its name as one document path, blanks and all.
+bool isTextViewer(const QString &program)
+{
+    return program.compare(QLatin1String("notepad"), Qt::CaseInsensitive) == 0
+           || program.compare(QLatin1String("notepad.exe"), Qt::CaseInsensitive) == 0;
+}
+
+// The first word of a command line (quotes removed) and the rest after it.
+QString firstWord(const QString &line, QString *rest)
+{
+    qsizetype end = 0;
+    QString word;
+    if (line.startsWith(QLatin1Char('"'))) {
+        end = line.indexOf(QLatin1Char('"'), 1);
+        if (end < 0)
+            end = line.size();
+        word = line.mid(1, end - 1);
+        end = qMin(end + 1, line.size());
+    } else {
+        while (end < line.size() && !line.at(end).isSpace())
+            ++end;
+        word = line.left(end);
+    }
+    *rest = line.mid(end).trimmed();
+    return word;
+}
+
+ProcessHandle openInTextViewer(QString document, const QString &directory)
+{
+    if (document.size() >= 2 && document.startsWith(QLatin1Char('"')) && document.endsWith(QLatin1Char('"')))
+        document = document.mid(1, document.size() - 2);
+    if (document.isEmpty())
+        return nullptr;
+    document = tl::mapPath(document);
+    if (QFileInfo(document).isRelative() && !directory.isEmpty())
+        document = tl::mapPath(directory) + QLatin1Char('/') + document;
+    return start(opener(), {document}, directory);
+}
+
+} // namespace
+
 ProcessHandle CreateProcess(const QString &commandLine, const QString &directory)
 {
+    QString rest;
+    if (isTextViewer(firstWord(commandLine.trimmed(), &rest)))
+        return openInTextViewer(rest, directory);
     QStringList words = QProcess::splitCommand(commandLine);
     if (words.isEmpty())
         return nullptr;

@@ -84,3 +84,38 @@ TEST(Process, DocumentsAndAddressesGoToTheOpener)
               doc.fileName() + QStringLiteral("\nhttp://www.example.com/\n"));
     qunsetenv("TALLYLINE_OPENER");
 }
+
+TEST(Process, TheTextViewerTakesTheRestOfItsCommandLineAsOneDocument)
+{
+    FreshRoot root;
+    const QString log = root.file(QStringLiteral("viewed.txt"));
+    const QString opener = root.file(QStringLiteral("viewer.sh"));
+    QFile script(opener);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\necho \"$#:$1\" >> '%1'\n").arg(log).toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("TALLYLINE_OPENER", QFile::encodeName(opener));
+
+    const QStringList commands{
+        QStringLiteral("notepad c:\\My Logs\\Patchwell.log"),
+        QStringLiteral("NOTEPAD.EXE   \"c:\\My Logs\\read me.txt\"  "),
+        QStringLiteral("\"notepad\" /var/tmp/two  blanks.txt"),
+    };
+    for (const QString &command : commands) {
+        ProcessHandle p = CreateProcess(command);
+        ASSERT_NE(p, nullptr) << command.toStdString();
+        EXPECT_TRUE(WaitForProcess(p, 20000, true));
+        closeProcess(p);
+    }
+    // Nothing to show: nothing is started.
+    EXPECT_EQ(CreateProcess(QStringLiteral("notepad   ")), nullptr);
+
+    QFile result(log);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(result.readAll()),
+              QStringLiteral("1:%1/drive_c/My Logs/Patchwell.log\n"
+                             "1:%1/drive_c/My Logs/read me.txt\n"
+                             "1:/var/tmp/two  blanks.txt\n").arg(root.path()));
+    qunsetenv("TALLYLINE_OPENER");
+}
