@@ -6,7 +6,7 @@
 #include "mainframe.h"
 #include "modules.h"
 #include "patchwellctrl.h"
-#include "placeholdersheet.h"
+#include "propsheetmanager.h"
 #include "pwdispatch.h"
 #include "windowclass.h"
 #include "windowmessages.h"
@@ -40,7 +40,7 @@ std::unique_ptr<ConfigurationSheet> CPatchwellApp::makeSheet(CMainFrame *frame)
 {
     if (sheetFactory())
         return sheetFactory()(this, frame);
-    return std::make_unique<PlaceholderSheet>(this, frame);
+    return std::make_unique<CPropSheetManager>(this, frame);
 }
 
 int CPatchwellApp::messageBox(const QString &text, int buttons, int icon)

@@ -36,6 +36,8 @@ public:
     void OnAppAbout();
     QWidget *aboutBox() const;
     CPatchwellCtrl *control() const { return control_; }
+    // Takes a control made elsewhere (a test's, on its own engine); owned from now on.
+    void AttachControl(CPatchwellCtrl *control) { control_ = control; }
     CMainFrame *mainFrame() const { return frame_; }
     std::unique_ptr<ConfigurationSheet> makeSheet(CMainFrame *frame);
     void SetUpdateAlert(bool on);
@@ -49,7 +51,7 @@ public:
     QString requestedProduct;
     PatchwellCommandLine commandLine;
 
-    // The sheet the frame opens (the placeholder until the real one is plugged in).
+    // The sheet the frame opens (a test may put its own in).
     static std::function<std::unique_ptr<ConfigurationSheet>(CPatchwellApp *, CMainFrame *)> &sheetFactory();
 
 signals:

@@ -18,6 +18,7 @@ public:
     QList<Call> calls;
     QStringList products;
     QHash<QPair<int, int>, QVariant> values;   // (getter id, product) -> value; product -1 for global
+    QHash<int, QStringList> phonebook;         // product -> its phonebook's entries
     pw::EventSink sink;
     bool *released = nullptr;
 
@@ -31,6 +32,14 @@ public:
             return qlonglong(products.size());
         case pw::DispGetProductName:
             return products.value(args.value(0).toInt());
+        case pw::DispGetPhonebookEntryCount:
+            if (phonebook.contains(args.value(0).toInt()))
+                return qlonglong(phonebook.value(args.value(0).toInt()).size());
+            break;
+        case pw::DispGetPhonebookEntry:
+            if (phonebook.contains(args.value(0).toInt()))
+                return phonebook.value(args.value(0).toInt()).value(args.value(1).toInt());
+            break;
         default:
             break;
         }
