@@ -4,6 +4,12 @@
 // memory grew (the download streams to disk). Start-up to the tray icon shown.
 
 #include "app.h"
+#include "eventlogview.h"
+#include "patchwellctrl.h"
+#include "paths.h"
+#include "productlist.h"
+#include "propsheetmanager.h"
+#include "windowmessages.h"
 #include "control.h"
 #include "mainframe.h"
 #include "registry.h"
@@ -11,6 +17,10 @@
 #include "uiservices.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimeZone>
+#include <QTimer>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
@@ -137,6 +147,100 @@ void BM_StartupToTray(benchmark::State &state)
     setUiServices(nullptr);
 }
 BENCHMARK(BM_StartupToTray)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// An app started on its real engine with the given products registered.
+struct StartedApp {
+    QTemporaryDir root;
+    ScriptedUiServices ui;
+    CPatchwellApp app;
+    explicit StartedApp(int products)
+    {
+        qputenv("TALLYLINE_ROOT", QFile::encodeName(root.path()));
+        setUiServices(&ui);
+        setTrayBackendFactory([] { return std::make_unique<QuietTray>(); });
+        for (int i = 0; i < products; ++i)
+            reg::writeString(RegRoot::LocalMachine,
+                             QStringLiteral("Software\\Varnel\\Patchwell\\Products\\Bench Product %1").arg(i, 2, 10, QLatin1Char('0')),
+                             "InstalledVersion", "1.0");
+        ok = app.InitInstance({});
+    }
+    ~StartedApp()
+    {
+        app.ExitInstance();
+        setTrayBackendFactory(nullptr);
+        setUiServices(nullptr);
+    }
+    bool ok = false;
+};
+
+// From the tray's double click to the sheet shown with its product list filled.
+void BM_SheetOpenWith50Products(benchmark::State &state)
+{
+    StartedApp started(50);
+    if (!started.ok)
+        state.SkipWithError("start failed");
+    int rows = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        double shownAfter = 0;
+        QTimer poll;
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            ConfigurationSheet *sheet = started.app.mainFrame()->existingSheet();
+            if (!sheet || !sheet->dialog()->isVisible())
+                return;
+            shownAfter = t.nsecsElapsed() / 1e9;
+            rows = static_cast<CPropSheetManager *>(sheet)->productList().count();
+            poll.stop();
+            sheet->EndSheet();
+        });
+        poll.start();
+        t.start();
+        SendMessage(started.app.mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+        state.SetIterationTime(shownAfter);
+    }
+    state.counters["products"] = rows;
+}
+BENCHMARK(BM_SheetOpenWith50Products)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// Both views of an event log of 100,000 records (a realistic mix of kinds),
+// with the growth of peak memory: the file is written as the records are read.
+void BM_EventLogViews100k(benchmark::State &state)
+{
+    StartedApp started(3);
+    if (!started.ok)
+        state.SkipWithError("start failed");
+    const QString dir = started.root.path() + "/patchwell/log";
+    QDir().mkpath(dir);
+    {
+        QFile log(dir + "/events.log");
+        log.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        const QDateTime start(QDate(2026, 1, 1), QTime(8, 0), QTimeZone::utc());
+        const int kinds[] = {0, 6, 7, 9, 9, 9, 8, 11, 1, 16};
+        for (int i = 0; i < 100000; ++i) {
+            const int kind = kinds[i % 10];
+            log.write(start.addSecs(i * 37).toString(Qt::ISODateWithMs).toUtf8() + '\t' + QByteArray::number(kind)
+                      + "\tBench Product " + QByteArray::number(i % 3).rightJustified(2, '0') + "\t"
+                      + (kind == 7 ? "file.bin" : kind == 11 ? "2.0" : "-1") + "\n");
+        }
+    }
+    CPatchwellCtrl &ctrl = *started.app.control();
+    ctrl.DetectProducts();
+    CProductList products;
+    products.LoadAll(ctrl);
+    const long before = peakRssKb();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        if (!WriteEventLogView(ctrl, started.app.installDirectory, 1, EventLogView::Whole, products)
+            || !WriteEventLogView(ctrl, started.app.installDirectory, 1, EventLogView::RecentUpdates, products))
+            state.SkipWithError("view not written");
+        bytes = QFileInfo(tl::mapPath(ctrl.GetLogDirectory() + "\\Patchwell.log")).size();
+    }
+    state.counters["records"] = double(ctrl.GetLogRecordCount());
+    state.counters["recent_view_bytes"] = double(bytes);
+    state.counters["peak_rss_growth_MB"] = (peakRssKb() - before) / 1024.0;
+}
+BENCHMARK(BM_EventLogViews100k)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

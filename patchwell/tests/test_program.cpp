@@ -5,6 +5,7 @@
 #include "programfixture.h"
 #include "mainframe.h"
 #include "patchwellctrl.h"
+#include "propsheetmanager.h"
 #include "registry.h"
 #include "sharedmemory.h"
 #include "trayicon.h"
@@ -75,6 +76,7 @@ TEST_F(Program, ConfigOnlyOpensTheRequestedProductAtOnceAndEndsWithTheSheet)
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->currentItem()->text(), "Varnel Brenmoor ISDN TA");   // the whole line, not a prefix
         EXPECT_EQ(sheet->windowTitle(), "Patchwell - Varnel Brenmoor ISDN TA");
+        EXPECT_EQ(static_cast<CPropSheetManager *>(sheet)->activePageIndex(), CPropSheetManager::SchedulingTab);
         checked = true;
         sheet->accept();
     });
