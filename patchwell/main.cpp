@@ -1,6 +1,7 @@
 // Patchwell: the tray program in front of the update engine.
 
 #include "app.h"
+#include "demo.h"
 #include "mainframe.h"
 
 #include <QApplication>
@@ -50,8 +51,12 @@ int main(int argc, char **argv)
             sigaction(SIGTERM, &sa, nullptr);
             sigaction(SIGINT, &sa, nullptr);
         }
-        if (app.InitInstance(application.arguments().mid(1)))
+        QStringList arguments = application.arguments().mid(1);
+        const DemoOptions demo = takeDemoOptions(arguments);
+        if (app.InitInstance(arguments)) {
+            startDemoTour(app, demo);
             rc = application.exec();
+        }
         app.ExitInstance();
     }
     return rc;
