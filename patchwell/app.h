@@ -14,6 +14,7 @@
 
 class CMainFrame;
 class CPatchwellCtrl;
+class CUpdateEventHandler;
 class WindowClassRegistration;
 class QDialog;
 
@@ -37,6 +38,7 @@ public:
     QWidget *aboutBox() const;
     CPatchwellCtrl *control() const { return control_; }
     CMainFrame *mainFrame() const { return frame_; }
+    CUpdateEventHandler *updateEvents() const { return events_.get(); }
     std::unique_ptr<ConfigurationSheet> makeSheet(CMainFrame *frame);
     void SetUpdateAlert(bool on);
 
@@ -56,11 +58,10 @@ signals:
     void closing();
 
 private:
-    void OnControlEvent(long kind, long number, const QString &text);
-
     CMainFrame *frame_ = nullptr;
     CPatchwellCtrl *control_ = nullptr;
     std::unique_ptr<WindowClassRegistration> windowClass_;
     QPointer<QDialog> about_;
+    std::unique_ptr<CUpdateEventHandler> events_;   // the engine's events: prompts, progress, alert
     bool classRegistered_ = false;
 };
