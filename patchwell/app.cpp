@@ -8,6 +8,7 @@
 #include "patchwellctrl.h"
 #include "propsheetmanager.h"
 #include "pwdispatch.h"
+#include "updateevents.h"
 #include "windowclass.h"
 #include "windowmessages.h"
 
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <utility>
 
 namespace {
 
@@ -27,6 +29,7 @@ CPatchwellApp::CPatchwellApp() = default;
 
 CPatchwellApp::~CPatchwellApp()
 {
+    events_.reset();
     delete frame_;
 }
 
@@ -103,7 +106,8 @@ bool CPatchwellApp::InitInstance(const QStringList &arguments)
         messageBox(init.Get("FailedToCreateOcx"), MB_OK, MB_ICONERROR);
         return false;
     }
-    connect(control_, &CPatchwellCtrl::Event1, this, &CPatchwellApp::OnControlEvent);
+    events_ = std::make_unique<CUpdateEventHandler>(this);
+    connect(control_, &CPatchwellCtrl::Event1, events_.get(), &CUpdateEventHandler::OnEvent);
     // 11.
     frame_->hide();
     if (configOnlyMode)
@@ -119,10 +123,17 @@ void CPatchwellApp::Close()
 
 void CPatchwellApp::ExitInstance()
 {
+    if (events_)
+        events_->DestroyDialogs();
     if (windowClass_)
         windowClass_->unregisterClass();
-    delete control_;
-    control_ = nullptr;
+    // An exit from inside one of the handler's boxes: the engine object is
+    // still on the stack below it, so it goes once the handler is done.
+    CPatchwellCtrl *control = std::exchange(control_, nullptr);
+    if (events_ && events_->busy())
+        events_->DeleteWhenIdle(control);
+    else
+        delete control;
     if (registrationResult == RegOk)
         RegisterControl(installDirectory + QStringLiteral("\\") + QLatin1String(pw::kEngineFileName),
                         "DllUnregisterServer", false);
@@ -148,30 +159,7 @@ void CPatchwellApp::OnAppAbout()
 
 void CPatchwellApp::SetUpdateAlert(bool on)
 {
-    if (frame_)
+    // The tray tells the engine; without the engine (the program ending) neither changes.
+    if (frame_ && control_)
         frame_->SetUpdateAlert(on);
-}
-
-void CPatchwellApp::OnControlEvent(long kind, long number, const QString &text)
-{
-    // The engine's questions are answered here until the update dialogs take over.
-    if (kind == 0) {
-        if (!control_->GetConfirmAllUpdates(number)) {
-            control_->AnswerUpdatePrompt(number, true);
-            return;
-        }
-        promptShowing = true;
-        const int answer = messageBox(QStringLiteral("%1 %2").arg(control_->GetProductName(number), text),
-                                      MB_YESNO, MB_ICONINFORMATION);
-        promptShowing = false;
-        if (control_)
-            control_->AnswerUpdatePrompt(number, answer == IDYES);
-    } else if (kind == 12) {
-        const CLangText texts(installDirectory, QStringLiteral("PW"), QStringLiteral("UpdateEventMessage"));
-        const int answer = messageBox(texts.Get("UpdatePromptForUpdateComplete"), MB_YESNO, MB_ICONQUESTION);
-        if (control_)
-            control_->AnswerCompletionPrompt(number, answer == IDYES);
-    } else if (kind == 11) {
-        SetUpdateAlert(true);
-    }
 }

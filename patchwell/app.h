@@ -14,6 +14,7 @@
 
 class CMainFrame;
 class CPatchwellCtrl;
+class CUpdateEventHandler;
 class WindowClassRegistration;
 class QDialog;
 
@@ -39,6 +40,7 @@ public:
     // Takes a control made elsewhere (a test's, on its own engine); owned from now on.
     void AttachControl(CPatchwellCtrl *control) { control_ = control; }
     CMainFrame *mainFrame() const { return frame_; }
+    CUpdateEventHandler *updateEvents() const { return events_.get(); }
     std::unique_ptr<ConfigurationSheet> makeSheet(CMainFrame *frame);
     void SetUpdateAlert(bool on);
 
@@ -58,11 +60,10 @@ signals:
     void closing();
 
 private:
-    void OnControlEvent(long kind, long number, const QString &text);
-
     CMainFrame *frame_ = nullptr;
     CPatchwellCtrl *control_ = nullptr;
     std::unique_ptr<WindowClassRegistration> windowClass_;
     QPointer<QDialog> about_;
+    std::unique_ptr<CUpdateEventHandler> events_;   // the engine's events: prompts, progress, alert
     bool classRegistered_ = false;
 };
