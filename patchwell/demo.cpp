@@ -3,6 +3,7 @@
 #include "app.h"
 #include "mainframe.h"
 #include "patchwellctrl.h"
+#include "paths.h"
 #include "propsheetmanager.h"
 #include "tabctrlwithdisable.h"
 #include "windowmessages.h"
@@ -12,6 +13,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -112,6 +115,20 @@ private:
     {
         steps_.append({name, std::move(ready), std::move(action), timeoutMs});
     }
+    // The file the viewer was given, as a picture (the demo has no viewer of its own).
+    void showLogFile(const QString &picture)
+    {
+        QFile file(tl::mapPath(app_.control()->GetLogDirectory() + QStringLiteral("\\Patchwell.log")));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return;
+        QPlainTextEdit view;
+        view.setWindowTitle(QStringLiteral("Patchwell.log"));
+        view.setLineWrapMode(QPlainTextEdit::NoWrap);
+        view.setPlainText(QString::fromUtf8(file.readAll()));
+        view.resize(900, 420);
+        view.show();
+        save(&view, picture);
+    }
     void finish()
     {
         poll_.stop();
@@ -139,6 +156,9 @@ void DemoTour::build()
         const auto found = list->findItems(QStringLiteral("Varnel Brenmoor ISDN TA"), Qt::MatchExactly);
         if (!found.isEmpty())
             list->setCurrentItem(found.first());
+        // Every step of the run in the log, not only its outcome.
+        if (QCheckBox *all = find<QCheckBox>("logAllEvents1038"); all && !all->isChecked())
+            all->click();
     });
     after("Common tab", 300, [this] { save(sheet(), QStringLiteral("patchwell-common.png")); showTab(1); });
     after("Scheduling tab", 300, [this] {
@@ -185,22 +205,41 @@ void DemoTour::build()
             saveScreen(QStringLiteral("patchwell-progress-desktop.png"));
         });
     });
-    when("the update is done", [this] { return app_.control() && app_.control()->GetRecentUpdateCount() > 0
-                                                && !topLevel("CDownloadProgressDialog"); },
+    // The sample firmware is loaded by the user with Portdeck: the engine asks
+    // whether that is done; the demo says yes. Then the update is complete.
+    when("the update is done", [this] {
+             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                 if (!box->property("demoAnswered").toBool()) {
+                     box->setProperty("demoAnswered", true);
+                     save(box, QStringLiteral("patchwell-completion-prompt.png"));
+                     QTimer::singleShot(200, box, [box] {
+                         if (QAbstractButton *yes = box->button(QMessageBox::Yes))
+                             yes->click();
+                         else
+                             box->accept();
+                     });
+                 }
+                 return false;
+             }
+             return app_.control() && app_.control()->GetRecentUpdateCount() > 0
+                    && !topLevel("CDownloadProgressDialog");
+         },
          [this] {
              if (!sheet())   // answering Yes hid the sheet: the tray brings it back
                  PostMessage(app_.mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
-         });
+         }, 60000);
     when("the sheet again", [this] { return sheet() != nullptr; }, [this] {
         saveScreen(QStringLiteral("patchwell-update-alert.png"));
         showTab(0);
     });
     after("View Event Log", 500, [this] { find<QPushButton>("viewEventLog1040")->click(); });
-    after("View Recent Updates", 1500, [this] {
+    after("the event log", 500, [this] { showLogFile(QStringLiteral("patchwell-event-log.png")); });
+    after("View Recent Updates", 1000, [this] {
         save(sheet(), QStringLiteral("patchwell-after-update.png"));
         find<QPushButton>("viewRecentUpdates1049")->click();
     });
-    after("Close the sheet and end", 1500, [this] {
+    after("the recent updates", 500, [this] { showLogFile(QStringLiteral("patchwell-recent-updates.png")); });
+    after("Close the sheet and end", 1000, [this] {
         sheet()->okButton()->click();
         QTimer::singleShot(300, this, [this] { finish(); });
     });

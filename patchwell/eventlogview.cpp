@@ -133,9 +133,11 @@ QString recentLines(const LogTexts &t, CPatchwellCtrl &ctrl, CProductList &produ
         if (p->productName != t1)
             continue;
         QString lines = prefix(time) + t("EventLogProduct") + t1 + t("EventLogUpdateDone") + t2 + QLatin1Char('\n');
-        if (!ctrl.GetReadmeFile(p->productIndex).isEmpty())
+        // The notes are named: the viewer has no shortcut to follow.
+        const QString readme = ctrl.GetReadmeFile(p->productIndex);
+        if (!readme.isEmpty())
             lines += t("EventLogUpdateReadmeShortcut1") + t1 + t("EventLogTimeForUpdate2") + t2
-                     + t("EventLogUpdateReadmeShortcut2") + QLatin1Char('\n');
+                     + t("EventLogUpdateReadmeShortcut2") + QLatin1Char(' ') + tl::mapPath(readme) + QLatin1Char('\n');
         return lines;
     }
     return {};
