@@ -7,9 +7,17 @@
 #include "mainframe.h"
 #include "patchwellctrl.h"
 #include "programfixture.h"
+#include "propsheetmanager.h"
+#include "tabctrlwithdisable.h"
+#include "langtext.h"
+#include "windowmessages.h"
 #include "sitefixture.h"
 #include "updateevents.h"
 
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -112,4 +120,141 @@ TEST_F(UserPath, CancelDuringTheDownloadAsksStopsTheEngineAndInstallsNothing)
     EXPECT_EQ(installed(), "1.0");
     EXPECT_FALSE(app->mainFrame()->tray()->AlertActive());
     EXPECT_EQ(app->updateEvents()->progressDialog(), nullptr);
+}
+
+namespace {
+
+// Steps run from a timer inside the sheet's loop, each once its condition holds.
+class Script : public QObject {
+public:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> action;
+    };
+    // A step not reached within 20 s ends the sheet, so the test fails instead of hanging.
+    Script(QList<Step> steps, std::function<void()> giveUp) : steps_(std::move(steps))
+    {
+        timer_.setInterval(20);
+        clock_.start();
+        connect(&timer_, &QTimer::timeout, this, [this, giveUp] {
+            if (!steps_.isEmpty() && steps_.first().ready()) {
+                steps_.takeFirst().action();
+                clock_.restart();
+            } else if (!steps_.isEmpty() && clock_.elapsed() > 20000) {
+                timer_.stop();
+                giveUp();
+            }
+        });
+        timer_.start();
+    }
+    bool done() const { return steps_.isEmpty(); }
+
+private:
+    QList<Step> steps_;
+    QTimer timer_;
+    QElapsedTimer clock_;
+};
+
+template <class T> T *in(QDialog *sheet, const char *name)
+{
+    return sheet ? sheet->findChild<T *>(QLatin1String(name)) : nullptr;
+}
+
+void showTab(QDialog *sheet, int tab)
+{
+    auto *tabs = static_cast<CPropSheetManager *>(sheet)->tabControl();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+}
+
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+} // namespace
+
+TEST_F(UserPath, ThroughTheSheetFromSiteAndIntervalToTheRecentUpdatesAndAClearedLog)
+{
+    site.publish("2.0", {{"fw.bin", bytes(12000, 1)}}, "Readme=readme.txt");
+    site.put("readme.txt", "What is new\n");
+    TestHttpServer server(site.path());
+    registerProduct("http://127.0.0.1:9/nothing-here");   // the registered site is not the one used
+    QTemporaryDir viewer;
+    const QString opened = viewer.filePath("opened.txt");
+    {
+        QFile script(viewer.filePath("viewer"));
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\nfor a in \"$@\"; do cat \"$a\" >> '" + opened.toUtf8() + "'; echo '--' >> '"
+                     + opened.toUtf8() + "'; done\n");
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    qputenv("TALLYLINE_OPENER", QFile::encodeName(viewer.filePath("viewer")));
+    ASSERT_TRUE(app->InitInstance({}));
+    watch();
+    QDialog *sheet = nullptr;
+    Script script({
+        {[&] { return (sheet = sheetShown()) != nullptr; },
+         [&] {
+             auto *list = in<QListWidget>(sheet, "productList1001");
+             list->setCurrentItem(list->findItems(kIsdn, Qt::MatchExactly).value(0));
+             showTab(sheet, 3);
+         }},
+        {[] { return true; },
+         [&] {
+             QTest::mouseClick(in<QCheckBox>(sheet, "productSiteCheck1047"), Qt::LeftButton, {}, QPoint(8, 8));
+             typeInto(in<QLineEdit>(sheet, "productSite1048"), server.url());
+             showTab(sheet, 1);
+         }},
+        {[] { return true; },
+         [&] {
+             typeInto(in<QLineEdit>(sheet, "interval1006"), "21");
+             QTest::mouseClick(in<QPushButton>(sheet, "updateNow1011"), Qt::LeftButton);
+         }},
+        // Yes to the prompt hides the sheet; once done the tray brings it back.
+        {[&] { return kinds.contains(11); },
+         [&] { SendMessage(app->mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_); }},
+        {[&] { return sheet->isVisible(); }, [&] { showTab(sheet, 0); }},
+        {[&] { return in<QPushButton>(sheet, "viewRecentUpdates1049")->isEnabled(); },
+         [&] { QTest::mouseClick(in<QPushButton>(sheet, "viewRecentUpdates1049"), Qt::LeftButton); }},
+        {[&] { return QFile::exists(opened); },
+         [&] { QTest::mouseClick(in<QPushButton>(sheet, "clearEventLog1041"), Qt::LeftButton); }},
+        {[] { return true; },
+         [&] {
+             EXPECT_FALSE(in<QPushButton>(sheet, "viewEventLog1040")->isEnabled());
+             QTest::mouseClick(static_cast<CPropSheetManager *>(sheet)->okButton(), Qt::LeftButton);
+         }},
+    }, [&] { app->mainFrame()->OnExit(); });
+    SendMessage(app->mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    qunsetenv("TALLYLINE_OPENER");
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(installed(), "2.0");
+    EXPECT_EQ(app->control()->GetUpdateInterval(product()), 21);
+    EXPECT_FALSE(app->mainFrame()->tray()->AlertActive());   // viewed, then cleared
+    EXPECT_EQ(app->control()->GetLogRecordCount(), 0);
+    QFile view(opened);
+    ASSERT_TRUE(view.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(view.readAll());
+    // The readme opened at the prompt, then the recent updates naming it.
+    EXPECT_TRUE(text.startsWith("What is new")) << text.toStdString();
+    EXPECT_TRUE(text.contains(" Product " + kIsdn + ": updated to version 2.0\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("version 2.0 are in: " + root.path())) << text.toStdString();
+}
+
+TEST_F(UserPath, ASiteFaultShowsItsMessageAndInstallsNothing)
+{
+    site.publish("2.0", {{"fw.bin", bytes(100, 1)}});
+    TestHttpServer server(site.path());
+    server.setFault("update.ini", TestHttpServer::NotFound);
+    registerProduct(server.url());
+    ASSERT_TRUE(app->InitInstance({}));
+    watch();
+    app->control()->UpdateNow(product());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kinds.contains(13); }, 15000));
+    EXPECT_EQ(ui.messages(), QStringList{CLangText(app->installDirectory, "PW", "UpdateEventMessage")
+                                             .Get("UnableToFindUpdateInfoOnServer")});
+    EXPECT_EQ(installed(), "1.0");
 }
