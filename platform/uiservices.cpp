@@ -223,6 +223,8 @@ QString ScriptedUiServices::openFileName(QWidget *, const QString &title, const 
                                          const QString &filter)
 {
     shown.append({QStringLiteral("open"), title, filter, 0});
+    if (onFileDialog)
+        onFileDialog(title);
     return takeFirstOr(fileAnswers, QString());
 }
 
@@ -230,6 +232,8 @@ QString ScriptedUiServices::saveFileName(QWidget *, const QString &title, const 
                                          const QString &filter)
 {
     shown.append({QStringLiteral("save"), title, filter, 0});
+    if (onFileDialog)
+        onFileDialog(title);
     return takeFirstOr(fileAnswers, QString());
 }
 

@@ -70,6 +70,8 @@ public:
     QList<Shown> shown;
     // Called with each message box's text as it is shown (a test's hand on the world meanwhile).
     std::function<void(const QString &text)> onMessage;
+    // Likewise for each file dialog, with its title.
+    std::function<void(const QString &title)> onFileDialog;
 
     int messageBox(QWidget *, const QString &text, const QString &caption, int buttons,
                    int icon) override;

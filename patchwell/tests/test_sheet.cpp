@@ -337,6 +337,30 @@ TEST_F(Sheet, ABrowsedPhonebookGoesToTheEngineAtOnceAndCancelPutsTheLoadedOneBac
     EXPECT_EQ(writesOf({pw::DispSetPhonebook}).last(), "41:0,c:\\ras\\old.pbk");
 }
 
+TEST_F(Sheet, ExitWhileThePhonebookDialogIsUpDropsTheChoice)
+{
+    engine->values[{pw::DispGetDialupAvailable, -1}] = true;
+    engine->values[{pw::DispGetConnectionType, -1}] = 1;
+    engine->values[{pw::DispGetPhonebook, -1}] = "c:\\ras\\old.pbk";
+    ui.fileAnswers << "/home/user/new.pbk";
+    ui.onFileDialog = [&](const QString &) { sheet->EndSheet(); };   // Exit from the tray meanwhile
+    run({[&] { clickTab(2); }, [&] { QTest::mouseClick(find<QPushButton>("browse1027"), Qt::LeftButton); }});
+    EXPECT_EQ(sheet->result(), QDialog::Rejected);
+    // The choice came after the sheet had ended: it never reaches the engine.
+    EXPECT_TRUE(writesOf({pw::DispSetPhonebook}).isEmpty());
+    EXPECT_EQ(find<QLabel>("phonebook1026")->text(), "c:\\ras\\old.pbk");
+}
+
+TEST_F(Sheet, TheWindowsCloseButtonCancels)
+{
+    run({[&] {
+        tick(find<QCheckBox>("logAllEvents1038"));
+        sheet->close();
+    }});
+    EXPECT_EQ(sheet->result(), QDialog::Rejected);
+    EXPECT_TRUE(writesOf({pw::DispSetLogAllEvents, pw::DispSetPhonebook}).isEmpty());
+}
+
 TEST_F(Sheet, CheckingTheUserNameShowsTheStoredLoginAndLeavesTheEnginesFlag)
 {
     engine->values[{pw::DispGetUserName, 0}] = "alice";
