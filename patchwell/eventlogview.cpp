@@ -133,6 +133,8 @@ QString recentLines(const LogTexts &t, CPatchwellCtrl &ctrl, CProductList &produ
         if (p->productName != t1)
             continue;
         QString lines = prefix(time) + t("EventLogProduct") + t1 + t("EventLogUpdateDone") + t2 + QLatin1Char('\n');
+        // The release notes' line belongs to the update's line above it:
+        // indented, without a time of its own.
         if (!ctrl.GetReadmeFile(p->productIndex).isEmpty())
             lines += t("EventLogUpdateReadmeShortcut1") + t1 + t("EventLogTimeForUpdate2") + t2
                      + t("EventLogUpdateReadmeShortcut2") + QLatin1Char('\n');

@@ -253,6 +253,32 @@ TEST_F(UpdateEvents, TheProgressWindowCountsBlocksOfEachFile)
     EXPECT_EQ(CUpdateEventHandler::BlocksFor(2000000000L), 0xFFFF);
 }
 
+TEST(DownloadProgressDialog, ThePercentageFollowsTheBarAndStartsOverPastItsEnd)
+{
+    QWidget owner;
+    {
+        CDownloadProgressDialog d(&owner, "\\nowhere\\filecopy.avi");
+        EXPECT_FALSE(owner.isEnabled());
+        EXPECT_EQ(d.percentText(), " 0 %");
+        d.SetRange(0, 3);
+        d.SetStep(1);
+        d.StepIt();
+        EXPECT_EQ(d.percentText(), "33%");
+        d.StepIt();
+        d.StepIt();
+        EXPECT_EQ(d.percentText(), "100%");
+        d.StepIt();   // past the end: from the start again
+        EXPECT_EQ(d.pos(), 1);
+        EXPECT_EQ(d.percentText(), "33%");
+        d.SetRange(0, 200);
+        d.SetPos(250);
+        EXPECT_EQ(d.percentText(), "25%");
+        d.SetRange(5, 5);   // no width: no share, and no division by zero
+        EXPECT_EQ(d.percentText(), "0%");
+    }
+    EXPECT_TRUE(owner.isEnabled());
+}
+
 TEST_F(UpdateEvents, EventsThatComeWhileTheWindowDispatchesWaitTheirTurn)
 {
     startDownload();
