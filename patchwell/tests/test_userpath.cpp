@@ -113,3 +113,18 @@ TEST_F(UserPath, CancelDuringTheDownloadAsksStopsTheEngineAndInstallsNothing)
     EXPECT_FALSE(app->mainFrame()->tray()->AlertActive());
     EXPECT_EQ(app->updateEvents()->progressDialog(), nullptr);
 }
+
+TEST_F(UserPath, ASiteFaultShowsItsMessageAndLeavesTheInstalledVersion)
+{
+    site.publish("2.0", {{"fw.bin", bytes(100, 1)}});
+    TestHttpServer server(site.path());
+    server.setFault("update.ini", TestHttpServer::NotFound);
+    registerProduct(server.url());
+    ASSERT_TRUE(app->InitInstance({}));
+    watch();
+    app->control()->UpdateNow(product());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kinds.contains(13); }, 15000));
+    EXPECT_EQ(ui.messages(), QStringList{"No update information was found on the update server."});
+    EXPECT_EQ(installed(), "1.0");
+    EXPECT_FALSE(app->mainFrame()->tray()->AlertActive());
+}
