@@ -133,7 +133,8 @@ QString recentLines(const LogTexts &t, CPatchwellCtrl &ctrl, CProductList &produ
         if (p->productName != t1)
             continue;
         QString lines = prefix(time) + t("EventLogProduct") + t1 + t("EventLogUpdateDone") + t2 + QLatin1Char('\n');
-        // The notes are named: the viewer has no shortcut to follow.
+        // The release notes' line belongs to the update's line above it: indented,
+        // without a time of its own; it names the file, as the viewer has no shortcut.
         const QString readme = ctrl.GetReadmeFile(p->productIndex);
         if (!readme.isEmpty())
             lines += t("EventLogUpdateReadmeShortcut1") + t1 + t("EventLogTimeForUpdate2") + t2

@@ -361,8 +361,10 @@ void CUpdateEventHandler::progress(long kind, long number, const QString &text)
         const bool yes = ask(t.Get("ConfirmCancel"), MB_YESNO, MB_ICONNONE) == IDYES;
         if (!self || !yes)
             return;
-        if (CPatchwellCtrl *ctrl = control())
+        if (CPatchwellCtrl *ctrl = control()) {
             ctrl->CancelUpdate();
+            app_->promptShowing = prompts_ > 0;
+        }
         break;
     }
     default:

@@ -97,6 +97,20 @@ protected:
     }
     void TearDown() override { CPatchwellApp::sheetFactory() = nullptr; }
     void fire(long kind, long number, const QString &text = {}) { engine->sink(kind, number, text); }
+    // A fresh program (and engine) for the next case of a test.
+    void restart()
+    {
+        setUiServices(&ui);
+        app->ExitInstance();
+        app.reset();
+        settle();
+        ui.shown.clear();
+        ui.onMessage = nullptr;
+        app = std::make_unique<CPatchwellApp>();
+        engine = new RecordingEngine;
+        released = false;
+        SetUp();
+    }
     QString calls() const { return engine->writes().join(' '); }
     CUpdateEventHandler *handler() const { return app->updateEvents(); }
     CDownloadProgressDialog *progress() const { return handler()->progressDialog(); }
@@ -251,6 +265,32 @@ TEST_F(UpdateEvents, TheProgressWindowCountsBlocksOfEachFile)
     EXPECT_EQ(CUpdateEventHandler::BlocksFor(5000), 1);
     EXPECT_EQ(CUpdateEventHandler::BlocksFor(5001), 2);
     EXPECT_EQ(CUpdateEventHandler::BlocksFor(2000000000L), 0xFFFF);
+}
+
+TEST(DownloadProgressDialog, ThePercentageFollowsTheBarAndStartsOverPastItsEnd)
+{
+    QWidget owner;
+    {
+        CDownloadProgressDialog d(&owner, "\\nowhere\\filecopy.avi");
+        EXPECT_FALSE(owner.isEnabled());
+        EXPECT_EQ(d.percentText(), " 0 %");
+        d.SetRange(0, 3);
+        d.SetStep(1);
+        d.StepIt();
+        EXPECT_EQ(d.percentText(), "33%");
+        d.StepIt();
+        d.StepIt();
+        EXPECT_EQ(d.percentText(), "100%");
+        d.StepIt();   // past the end: from the start again
+        EXPECT_EQ(d.pos(), 1);
+        EXPECT_EQ(d.percentText(), "33%");
+        d.SetRange(0, 200);
+        d.SetPos(250);
+        EXPECT_EQ(d.percentText(), "25%");
+        d.SetRange(5, 5);   // no width: no share, and no division by zero
+        EXPECT_EQ(d.percentText(), "0%");
+    }
+    EXPECT_TRUE(owner.isEnabled());
 }
 
 TEST_F(UpdateEvents, EventsThatComeWhileTheWindowDispatchesWaitTheirTurn)
@@ -499,5 +539,51 @@ TEST_F(UpdateEvents, ExitWhileTheCancelQuestionIsUpEndsCleanly)
     settle();
     EXPECT_TRUE(released);
     EXPECT_TRUE(app->mainFrame()->isEnabled());
+    EXPECT_EQ(windowsShown(), QStringList{});
+}
+
+TEST_F(UpdateEvents, ExitInsideEachOfTheHandlersWaitsLeavesTheEngineAlone)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> wait;   // brings the handler into its wait
+    };
+    const QList<Case> cases = {
+        {"up-to-date message", [this] { fire(1, 0); }},
+        {"restart message", [this] { fire(10, 0, "2.0"); }},
+        {"completion question", [this] { fire(12, 0, "2.0"); }},
+        {"failure message", [this] { fire(20, 0, "http://x/"); }},
+        {"dial-up cancel question",
+         [this] {
+             fire(2, 0);
+             QTest::mouseClick(status()->cancelButton(), Qt::LeftButton);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        ui.onMessage = [this](const QString &) {
+            engine->calls.clear();
+            app->mainFrame()->OnExit();
+            app->ExitInstance();
+        };
+        c.wait();
+        ASSERT_EQ(ui.messages().size(), 1);
+        EXPECT_FALSE(released);
+        EXPECT_EQ(calls(), "");
+        settle();
+        EXPECT_TRUE(released);
+        EXPECT_EQ(windowsShown(), QStringList{});
+    }
+
+    // Exit while a block's waiting messages are dispatched.
+    restart();
+    startDownload();
+    QMetaObject::invokeMethod(app.get(), [this] { app->ExitInstance(); }, Qt::QueuedConnection);
+    fire(9, 1);
+    EXPECT_EQ(progress(), nullptr);
+    EXPECT_TRUE(app->mainFrame()->isEnabled());
+    settle();
+    EXPECT_TRUE(released);
     EXPECT_EQ(windowsShown(), QStringList{});
 }

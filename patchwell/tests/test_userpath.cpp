@@ -244,7 +244,7 @@ TEST_F(UserPath, ThroughTheSheetFromSiteAndIntervalToTheRecentUpdatesAndACleared
     EXPECT_TRUE(text.contains("version 2.0 are in: " + root.path())) << text.toStdString();
 }
 
-TEST_F(UserPath, ASiteFaultShowsItsMessageAndInstallsNothing)
+TEST_F(UserPath, ASiteFaultShowsItsMessageAndLeavesTheInstalledVersion)
 {
     site.publish("2.0", {{"fw.bin", bytes(100, 1)}});
     TestHttpServer server(site.path());
@@ -254,7 +254,7 @@ TEST_F(UserPath, ASiteFaultShowsItsMessageAndInstallsNothing)
     watch();
     app->control()->UpdateNow(product());
     ASSERT_TRUE(QTest::qWaitFor([&] { return kinds.contains(13); }, 15000));
-    EXPECT_EQ(ui.messages(), QStringList{CLangText(app->installDirectory, "PW", "UpdateEventMessage")
-                                             .Get("UnableToFindUpdateInfoOnServer")});
+    EXPECT_EQ(ui.messages(), QStringList{"No update information was found on the update server."});
     EXPECT_EQ(installed(), "1.0");
+    EXPECT_FALSE(app->mainFrame()->tray()->AlertActive());
 }
