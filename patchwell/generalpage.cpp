@@ -32,8 +32,6 @@ CGeneralPage::CGeneralPage(CPropSheetManager *sheet)
     static1_->setObjectName(QStringLiteral("static1046"));
     static2_->setObjectName(QStringLiteral("static1061"));
     caution_->setObjectName(QStringLiteral("caution1064"));
-    userName_->setMaxLength(kMaxLoginChars);
-    password_->setMaxLength(kMaxLoginChars);
     password_->setEchoMode(QLineEdit::Password);
     for (QLabel *l : {static1_, static2_, caution_})
         l->setWordWrap(true);
@@ -106,8 +104,8 @@ void CGeneralPage::OnUserNameCheck(bool checked)
     CPatchwellCtrl &ctrl = sheet_->control();
     const bool remembered = ctrl.GetUserNameEnabled(r->productIndex);
     ctrl.SetUserNameEnabled(r->productIndex, true);
-    userName_->setText(ctrl.GetUserName(r->productIndex).left(kMaxLoginChars));
-    password_->setText(ctrl.GetPassword(r->productIndex).left(kMaxLoginChars));
+    userName_->setText(ctrl.GetUserName(r->productIndex));
+    password_->setText(ctrl.GetPassword(r->productIndex));
     ctrl.SetUserNameEnabled(r->productIndex, remembered);
 }
 
@@ -129,6 +127,17 @@ bool CGeneralPage::OnKillActive()
     CProductSettings *r = sheet_->currentProduct();
     if (!r)
         return true;
+    // A longer login stored earlier is shown whole and must be shortened here:
+    // cutting it silently would write a different one back.
+    for (QLineEdit *field : {userName_, password_}) {
+        if (field->text().size() > kMaxLoginChars) {
+            ui().messageBox(this, QStringLiteral("Please enter no more than %1 characters.").arg(kMaxLoginChars),
+                            QStringLiteral("Patchwell"), MB_OK, MB_ICONWARNING);
+            field->setFocus();
+            field->selectAll();
+            return false;
+        }
+    }
     if (siteCheck_->isChecked() && site_->text().isEmpty())
         return refuse("ProductSiteErrorMsg", site_);
     r->SetProductSite(site_->text(), changeid::ProductSite);

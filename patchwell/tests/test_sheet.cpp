@@ -409,6 +409,24 @@ TEST_F(Sheet, AnEmptyCheckedSiteOrUserNameKeepsTheGeneralTabAndOkOpen)
               (QStringList{"51:0,bob", "39:0,http://localhost/site", "37:0,T"}));
 }
 
+TEST_F(Sheet, ALoginLongerThanFifteenIsShownWholeAndMustBeShortenedBeforeLeaving)
+{
+    engine->values[{pw::DispGetUserNameEnabled, 0}] = true;
+    engine->values[{pw::DispGetUserName, 0}] = "a.very.long.user.name";
+    run({[&] { clickTab(3); },
+         [&] {
+             auto *name = find<QLineEdit>("userName1019");
+             EXPECT_EQ(name->text(), "a.very.long.user.name");
+             QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+             EXPECT_FALSE(sheet->isEnding());
+             EXPECT_EQ(sheet->activePageIndex(), 3);
+             typeInto(name, "short.name");
+             QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+         }});
+    EXPECT_EQ(ui.messages(), QStringList{"Please enter no more than 15 characters."});
+    EXPECT_EQ(writesOf({pw::DispSetUserName}), QStringList{"51:0,short.name"});
+}
+
 TEST_F(Sheet, ExitWhileTheRefusalIsShownEndsTheSheetWithoutWriting)
 {
     ui.onMessage = [&](const QString &) { sheet->EndSheet(); };   // Exit from the tray meanwhile
