@@ -3,6 +3,9 @@
 #include "app.h"
 #include "langtext.h"
 #include "patchwellctrl.h"
+#include "downloadprogressdialog.h"
+#include "dunstatusdialog.h"
+#include "updateevents.h"
 #include "windowmessages.h"
 
 #include <QAction>
@@ -137,6 +140,14 @@ void CMainFrame::OnTrayNotification(qintptr wParam, qintptr lParam)
             return;
         }
         QWidget *popup = QApplication::activeModalWidget();
+        // The update's status and progress windows are the frame's pop-ups too,
+        // though modeless: they come forward instead of the sheet.
+        if (!popup && app_->updateEvents()) {
+            if (QWidget *progress = app_->updateEvents()->progressDialog(); progress && progress->isVisible())
+                popup = progress;
+            else if (QWidget *status = app_->updateEvents()->statusDialog(); status && status->isVisible())
+                popup = status;
+        }
         if (popup && (!sheet_ || popup != sheet_->dialog())) {
             popup->raise();
             popup->activateWindow();

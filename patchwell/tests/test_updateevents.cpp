@@ -12,6 +12,7 @@
 #include "recordingengine.h"
 #include "sitefixture.h"
 #include "updateevents.h"
+#include "windowmessages.h"
 
 #include <QLabel>
 #include <QMovie>
@@ -373,6 +374,23 @@ TEST_F(UpdateEvents, TheDialUpStatusWindowShowsEachStepAndItsCancelAsks)
     engine->values[{pw::DispGetConfirmAllUpdates, -1}] = false;
     fire(2, 0);
     EXPECT_EQ(status(), nullptr);
+}
+
+TEST_F(UpdateEvents, ADoubleClickOnTheTrayBringsTheRunningUpdatesWindowForwardNotTheSheet)
+{
+    fire(0, 0, "2.0");   // answered Yes
+    fire(6, 1);
+    ASSERT_NE(app->updateEvents()->progressDialog(), nullptr);
+    SendMessage(app->mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    EXPECT_EQ(sheet, nullptr);   // no sheet was made, let alone opened
+    fire(8, 0);
+    fire(2, 0);
+    ASSERT_NE(app->updateEvents()->statusDialog(), nullptr);
+    SendMessage(app->mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    EXPECT_EQ(sheet, nullptr);
+    fire(11, 0);
+    SendMessage(app->mainFrame(), WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    EXPECT_NE(sheet, nullptr);
 }
 
 TEST_F(UpdateEvents, AnUpdateDoneClosesEveryWindowAndLightsTheTray)
