@@ -15,6 +15,8 @@ using ProcessHandle = QProcess *;    // owned by the caller; delete with closePr
 ProcessHandle ShellExecute(const QString &file, const QStringList &args = {},
                            const QString &directory = {});
 // Starts a command line (program and arguments separated by blanks, quotes kept together).
+// "notepad" is the desktop's text viewer (the opener below): the rest of its
+// command line is one document path, blanks and all.
 ProcessHandle CreateProcess(const QString &commandLine, const QString &directory = {});
 // Waits for the process to end, at most timeoutMs (unscaled; -1 = no limit),
 // processing messages when yield. True when it ended.
