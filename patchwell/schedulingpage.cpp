@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -84,6 +85,7 @@ CSchedulingPage::CSchedulingPage(CPropSheetManager *sheet)
     layout->addStretch();
     layout->addLayout(now);
 
+    interval_->installEventFilter(this);
     connect(interval_, &QLineEdit::textChanged, this, &CSchedulingPage::OnIntervalChanged);
     connect(up_, &QToolButton::clicked, this, [this] { OnDeltaPos(1); });
     connect(down_, &QToolButton::clicked, this, [this] { OnDeltaPos(-1); });
@@ -175,6 +177,19 @@ void CSchedulingPage::OnUpdateNow()
     sheet_->productList().WriteBackAll(sheet_->control(), false);
     sheet_->control().UpdateNow(r->productIndex);
     QApplication::restoreOverrideCursor();
+}
+
+bool CSchedulingPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // The spin button answers the arrow keys in the interval field.
+    if (watched == interval_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            OnDeltaPos(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return CPropertyPage::eventFilter(watched, event);
 }
 
 bool CSchedulingPage::animationRunning() const

@@ -28,6 +28,9 @@ public:
     // The spin button's step (UDN_DELTAPOS): +1 up, -1 down.
     void OnDeltaPos(int delta);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void OnIntervalChanged();
     void OnUpdateNow();
