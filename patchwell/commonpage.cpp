@@ -41,6 +41,7 @@ CCommonPage::CCommonPage(CPropSheetManager *sheet)
     static1_->setObjectName(QStringLiteral("static1052"));
     static2_->setObjectName(QStringLiteral("static1053"));
     logGroup_->setObjectName(QStringLiteral("group1054"));
+    list_->setAccessibleName(sheet->text("Accessibility", "Products"));
     static1_->setWordWrap(true);
     static2_->setWordWrap(true);
 

@@ -44,6 +44,10 @@ CGeneralPage::CGeneralPage(CPropSheetManager *sheet)
     static2_->setText(sheet->text("GeneralPage", "GeneralStatic2"));
     caution_->setText(sheet->text("GeneralPage", "InvalidProdSiteCaution"));
 
+    // The fields beside check boxes are named after them for assistive technology.
+    passwordLabel_->setBuddy(password_);
+    userName_->setAccessibleName(QString(userNameCheck_->text()).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+    site_->setAccessibleName(QString(siteCheck_->text()).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
     auto *login = new QGridLayout;
     login->addWidget(userNameCheck_, 0, 0);
     login->addWidget(userName_, 0, 1);

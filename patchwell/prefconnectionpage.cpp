@@ -37,6 +37,8 @@ CPrefConnectionPage::CPrefConnectionPage(CPropSheetManager *sheet)
     phonebookLabel_->setText(sheet->text("ConnectionPage", "CurrPhoneBookName"));
     connectionLabel_->setText(sheet->text("ConnectionPage", "PrefConnName"));
     phonebook_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connectionLabel_->setBuddy(connections_);
+    browse_->setAccessibleName(sheet->text("Accessibility", "ChoosePhoneBook"));
     phonebook_->setWordWrap(true);
     auto *types = new QButtonGroup(this);
     types->addButton(tcpip_, 0);

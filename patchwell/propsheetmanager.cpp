@@ -57,6 +57,17 @@ CPropSheetManager::CPropSheetManager(CPatchwellApp *app, CMainFrame *frame)
     for (int i = 0; i < TabCount; ++i)
         tabs_->addCaptionedTab(QString());
     tabs_->selectionRequest = [this](int index) { return SetActivePage(index); };
+    // A tab chosen by any other way (assistive technology presses the tab
+    // itself) goes through the same checks; a refusal puts the bar back.
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+        if (changingPage_ || index == active_ || active_ < 0)
+            return;
+        if (!tabs_->IsTabEnabled(index) || !SetActivePage(index)) {
+            const QSignalBlocker quiet(tabs_);
+            tabs_->setCurrentIndex(active_);
+        }
+    });
+    tabs_->setAccessibleName(text("Accessibility", "Pages"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

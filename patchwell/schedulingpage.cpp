@@ -51,6 +51,12 @@ CSchedulingPage::CSchedulingPage(CPropSheetManager *sheet)
     animation_->hide();
     connecting_->hide();
 
+    explanation_->setBuddy(interval_);
+    previousLabel_->setBuddy(previous_);
+    nextLabel_->setBuddy(next_);
+    up_->setAccessibleName(sheet->text("Accessibility", "MoreDays"));
+    down_->setAccessibleName(sheet->text("Accessibility", "FewerDays"));
+    animation_->setAccessibleName(sheet->text("Accessibility", "LookingForUpdates"));
     explanation_->setText(sheet->text("SchedulingPage", "SchedulingStatic1"));
     previousLabel_->setText(sheet->text("SchedulingPage", "PrevUpdateDateStatic"));
     nextLabel_->setText(sheet->text("SchedulingPage", "NextUpdateDateStatic"));

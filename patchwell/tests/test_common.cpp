@@ -79,7 +79,8 @@ TEST(ShippedTexts, EveryLanguageFileHasTheSameSectionsAndKeys)
     const QString dir = QCoreApplication::applicationDirPath();
     for (const char *section : {"AppInitInstanceMsg", "AppMenu", "AppAbout", "AppCommon", "CommonPage",
                                 "SchedulingPage", "ConnectionPage", "GeneralPage", "DunStatusDialog",
-                                "DownloadProgressDialog", "UpdateEventMessage", "ProductInfo", "UpdateEventLogging"}) {
+                                "DownloadProgressDialog", "UpdateEventMessage", "ProductInfo", "UpdateEventLogging",
+                                "Accessibility"}) {
         const QStringList english = GetPrivateProfileSection(section, dir + "\\PWENU.INI");
         const QStringList german = GetPrivateProfileSection(section, dir + "\\PWDEU.INI");
         EXPECT_FALSE(english.isEmpty()) << section;
@@ -89,6 +90,23 @@ TEST(ShippedTexts, EveryLanguageFileHasTheSameSectionsAndKeys)
         for (const QString &l : german)
             gk << l.section('=', 0, 0);
         EXPECT_EQ(ek, gk) << section;
+    }
+}
+
+TEST(ShippedTexts, EachTabHasAMnemonicOfItsOwn)
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const char *code : {"ENU", "DEU"}) {
+        QStringList seen;
+        for (const char *section : {"CommonPage", "SchedulingPage", "ConnectionPage", "GeneralPage"}) {
+            const QString caption = GetPrivateProfileString(section, "Caption", QString(),
+                                                            dir + "\\PW" + code + ".INI");
+            const qsizetype amp = caption.indexOf('&');
+            ASSERT_GE(amp, 0) << code << section;
+            const QString m = caption.mid(amp + 1, 1).toLower();
+            EXPECT_FALSE(seen.contains(m)) << code << " " << section << " repeats " << m.toStdString();
+            seen << m;
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include "uiservices.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -182,6 +183,30 @@ TEST_F(Sheet, TabsFollowTheKeyboardRulesAndGreyedTabsRefuseTheMouse)
              EXPECT_EQ(sheet->activePageIndex(), 1);
              EXPECT_EQ(tabs()->currentIndex(), 1);
          }});
+}
+
+TEST_F(Sheet, AssistiveTechnologyPressingATabGoesThroughTheSameChecks)
+{
+    QAccessible::setActive(true);
+    run({[&] { clickTab(3); },
+         [&] {
+             QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(tabs());
+             ASSERT_NE(bar, nullptr);
+             ASSERT_EQ(bar->childCount(), 4 + 2);   // four tabs and the two scroll buttons
+             EXPECT_EQ(bar->child(1)->text(QAccessible::Name), "Scheduling");
+             // The General page refuses to be left with an empty, checked site.
+             tick(find<QCheckBox>("productSiteCheck1047"));
+             bar->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+             EXPECT_EQ(sheet->activePageIndex(), 3);
+             EXPECT_EQ(tabs()->currentIndex(), 3);
+             tick(find<QCheckBox>("productSiteCheck1047"));
+             bar->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+             EXPECT_EQ(sheet->activePageIndex(), 1);
+             EXPECT_NE(find<QLineEdit>("interval1006"), nullptr);
+             EXPECT_EQ(QAccessible::queryAccessibleInterface(find<QLineEdit>("interval1006"))->text(QAccessible::Name),
+                       "Check for updates every this many days (1 to 365):");
+         }});
+    QAccessible::setActive(false);
 }
 
 TEST_F(Sheet, WithoutProductsOnlyTheCommonTabAndOneCloseButtonRemain)
