@@ -424,6 +424,9 @@ void CUpdateEventHandler::finish(long kind, long number, const QString &text)
     }
     if (kind == 11 && control())
         app_->SetUpdateAlert(true);
+    // The run is over: a sheet the update prompt hid comes back. Started only
+    // for the sheet (by Portdeck), the user would otherwise be left with none.
+    showSheet(true);
 }
 
 void CUpdateEventHandler::closeProgress()
