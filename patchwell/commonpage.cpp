@@ -67,8 +67,9 @@ CCommonPage::CCommonPage(CPropSheetManager *sheet)
 
     connect(list_, &QListWidget::currentRowChanged, this, [this] { OnSelChange(); });
     connect(detect_, &QPushButton::clicked, this, &CCommonPage::OnDetect);
-    connect(runFromStartUp_, &QCheckBox::clicked, this, &CCommonPage::OnRunFromStartUp);
-    connect(logAll_, &QCheckBox::clicked, this, &CCommonPage::OnLogAllEvents);
+    // Toggled, not clicked: assistive technology toggles without a click.
+    connect(runFromStartUp_, &QCheckBox::toggled, this, &CCommonPage::OnRunFromStartUp);
+    connect(logAll_, &QCheckBox::toggled, this, &CCommonPage::OnLogAllEvents);
     connect(viewLog_, &QPushButton::clicked, this, &CCommonPage::OnViewEventLog);
     connect(clearLog_, &QPushButton::clicked, this, &CCommonPage::OnClearEventLog);
     connect(viewRecent_, &QPushButton::clicked, this, &CCommonPage::OnViewRecentUpdates);
@@ -146,9 +147,12 @@ void CCommonPage::FillProductList()
         list_->insertItem(i, item);
     }
     const bool any = products.count() > 0;
-    runFromStartUp_->setChecked(products.AnyRunFromStartUp());
-    if (any)
-        logAll_->setChecked(ctrl.GetLogAllEvents());
+    {
+        const QSignalBlocker a(runFromStartUp_), b(logAll_);
+        runFromStartUp_->setChecked(products.AnyRunFromStartUp());
+        if (any)
+            logAll_->setChecked(ctrl.GetLogAllEvents());
+    }
     runFromStartUp_->setEnabled(any);
     logAll_->setEnabled(any);
     sheet_->OnProductsLoaded();

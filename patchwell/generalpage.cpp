@@ -64,9 +64,10 @@ CGeneralPage::CGeneralPage(CPropSheetManager *sheet)
     layout->addWidget(caution_);
     layout->addStretch();
 
-    connect(confirmAll_, &QCheckBox::clicked, this, &CGeneralPage::OnConfirmAll);
-    connect(siteCheck_, &QCheckBox::clicked, this, &CGeneralPage::OnProductSiteCheck);
-    connect(userNameCheck_, &QCheckBox::clicked, this, &CGeneralPage::OnUserNameCheck);
+    // Toggled, not clicked: assistive technology toggles without a click.
+    connect(confirmAll_, &QCheckBox::toggled, this, &CGeneralPage::OnConfirmAll);
+    connect(siteCheck_, &QCheckBox::toggled, this, &CGeneralPage::OnProductSiteCheck);
+    connect(userNameCheck_, &QCheckBox::toggled, this, &CGeneralPage::OnUserNameCheck);
 }
 
 bool CGeneralPage::OnSetActive()
@@ -74,6 +75,7 @@ bool CGeneralPage::OnSetActive()
     CProductSettings *r = sheet_->currentProduct();
     if (!r)
         return true;
+    const QSignalBlocker a(confirmAll_), b(siteCheck_), c(userNameCheck_);
     confirmAll_->setChecked(r->confirmAllUpdates);
     site_->setText(r->productSite);
     siteCheck_->setChecked(r->productSiteEnabled);

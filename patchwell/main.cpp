@@ -2,9 +2,13 @@
 
 #include "app.h"
 #include "demo.h"
+#include "langtext.h"
 #include "mainframe.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -51,6 +55,12 @@ int main(int argc, char **argv)
             sigaction(SIGTERM, &sa, nullptr);
             sigaction(SIGINT, &sa, nullptr);
         }
+        // Qt's own texts (Yes, No, Cancel in the boxes) in the language of the program's texts.
+        QTranslator qtTexts;
+        if (pwlang::languageCode(QCoreApplication::applicationDirPath()) != QLatin1String("ENU")
+            && qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&qtTexts);
         QStringList arguments = application.arguments().mid(1);
         const DemoOptions demo = takeDemoOptions(arguments);
         if (app.InitInstance(arguments)) {

@@ -57,8 +57,9 @@ CPrefConnectionPage::CPrefConnectionPage(CPropSheetManager *sheet)
     layout->addWidget(group_);
     layout->addStretch();
 
-    connect(tcpip_, &QRadioButton::clicked, this, [this] { OnConnectionType(0); });
-    connect(dialup_, &QRadioButton::clicked, this, [this] { OnConnectionType(1); });
+    // Toggled, not clicked: assistive technology toggles without a click.
+    connect(tcpip_, &QRadioButton::toggled, this, [this](bool on) { if (on) OnConnectionType(0); });
+    connect(dialup_, &QRadioButton::toggled, this, [this](bool on) { if (on) OnConnectionType(1); });
     connect(connections_, &QComboBox::activated, this, &CPrefConnectionPage::OnConnectionChosen);
     connect(browse_, &QPushButton::clicked, this, &CPrefConnectionPage::OnBrowse);
 
@@ -90,7 +91,10 @@ void CPrefConnectionPage::FillConnections()
         connectionType_ = 0;
         r->SetConnectionType(0, changeid::ConnectionType);
     }
-    (connectionType_ == 1 ? dialup_ : tcpip_)->setChecked(true);
+    {
+        const QSignalBlocker a(tcpip_), b(dialup_);
+        (connectionType_ == 1 ? dialup_ : tcpip_)->setChecked(true);
+    }
     CPatchwellCtrl &ctrl = sheet_->control();
     ctrl.LoadPhonebookEntries(r->productIndex);
     const long entries = ctrl.GetPhonebookEntryCount(r->productIndex);

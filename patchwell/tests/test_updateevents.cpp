@@ -198,7 +198,11 @@ TEST_F(UpdateEvents, ABrowserUpdateSaysSoAndYesOpensTheReleaseNotes)
     EXPECT_EQ(ui.messages()[0], "An update is available.\nIt is installed from a web page: " + kIsdn
                                     + " Version 2.0\n\nPatchwell will open the page in your web browser.\n"
                                       "Follow the instructions on the page.\nDo you want to open it now?");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(viewed); }, 5000));
+    // The viewer runs on its own: its line is there once it ends in a line end.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        QFile f(viewed);
+        return f.open(QIODevice::ReadOnly) && f.readAll().endsWith('\n');
+    }, 5000));
     QFile seen(viewed);
     ASSERT_TRUE(seen.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(seen.readAll()), root.file("notes/readme 2.0.txt") + "\n");

@@ -229,7 +229,11 @@ TEST_F(UserPath, ThroughTheSheetFromSiteAndIntervalToTheRecentUpdatesAndACleared
         {[&] { return kinds.contains(11) && sheet->isVisible(); }, [&] { showTab(sheet, 0); }},
         {[&] { return in<QPushButton>(sheet, "viewRecentUpdates1049")->isEnabled(); },
          [&] { QTest::mouseClick(in<QPushButton>(sheet, "viewRecentUpdates1049"), Qt::LeftButton); }},
-        {[&] { return QFile::exists(opened); },
+        // The viewer runs on its own: wait for what it was given, not only for its file.
+        {[&] {
+             QFile f(opened);
+             return f.open(QIODevice::ReadOnly) && f.readAll().contains("updated to version 2.0");
+         },
          [&] { QTest::mouseClick(in<QPushButton>(sheet, "clearEventLog1041"), Qt::LeftButton); }},
         {[] { return true; },
          [&] {

@@ -49,6 +49,8 @@ void CTabCtrlWithDisable::SetTabEnabled(int index, bool enable)
         enabled_.insert(index);
     else
         enabled_.remove(index);
+    // Told to the bar as well, so that assistive technology reports it.
+    QTabBar::setTabEnabled(index, enable);
     update();
 }
 

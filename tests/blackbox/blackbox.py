@@ -1,0 +1,190 @@
+"""What the black-box tests share: the programs started on a fresh machine
+state, and their windows found and worked through the accessibility bus."""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+BIN = os.environ.get("TALLYLINE_BIN", "")
+SOURCE = os.environ.get("TALLYLINE_SOURCE", "")
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+
+
+def wait_until(predicate, what, timeout=20.0, step=0.1):
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            value = predicate()
+        except Exception:  # an object gone while it was read: try again
+            value = None
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(step)
+
+
+class Machine:
+    """A fresh TALLYLINE_ROOT with registry values written as the .reg file."""
+
+    def __init__(self):
+        self.dir = tempfile.TemporaryDirectory(prefix="tallyline-blackbox.")
+        self.root = self.dir.name
+        os.makedirs(os.path.join(self.root, "registry"))
+        self.keys = {}
+
+    def set(self, key, name, value):
+        self.keys.setdefault(key, {})[name] = value
+
+    def write(self):
+        lines = ["Windows Registry Editor Version 5.00", ""]
+        for key, values in self.keys.items():
+            lines.append("[HKEY_LOCAL_MACHINE\\" + key + "]")
+            for name, value in values.items():
+                lines.append('"%s"="%s"' % (name, value.replace("\\", "\\\\")))
+            lines.append("")
+        with open(os.path.join(self.root, "registry", "HKEY_LOCAL_MACHINE.reg"), "w", newline="\r\n") as f:
+            f.write("\n".join(lines))
+
+    def read(self, key, name):
+        """A value of HKEY_LOCAL_MACHINE as the programs left it, or None."""
+        path = os.path.join(self.root, "registry", "HKEY_LOCAL_MACHINE.reg")
+        section = None
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                line = line.rstrip("\r\n")
+                if line.startswith("["):
+                    section = line[1:-1]
+                elif section and section.lower() == ("HKEY_LOCAL_MACHINE\\" + key).lower() and "=" in line:
+                    left, right = line.split("=", 1)
+                    if left.strip('"').lower() == name.lower():
+                        if right.startswith("dword:"):
+                            return int(right[6:], 16)
+                        return right.strip('"').replace("\\\\", "\\")
+        return None
+
+    def env(self, **extra):
+        env = dict(os.environ)
+        env["TALLYLINE_ROOT"] = self.root
+        env.update(extra)
+        return env
+
+
+def start(program, args, env):
+    return subprocess.Popen([os.path.join(BIN, program)] + list(args), env=env,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+
+
+# --- the accessibility tree -------------------------------------------------
+
+def application(name, timeout=20.0):
+    def look():
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            a = desktop.getChildAtIndex(i)
+            if a is not None and a.name == name:
+                return a
+        return None
+    return wait_until(look, "the application " + name, timeout)
+
+
+def _walk(node, depth=0):
+    yield node
+    if depth > 40:
+        return
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from _walk(child, depth + 1)
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def find_all(root, role=None, name=None, contains=None, visible=True):
+    found = []
+    for node in _walk(root):
+        try:
+            if role is not None and node.getRoleName() != role:
+                continue
+            if name is not None and node.name != name:
+                continue
+            if contains is not None and contains not in (node.name or ""):
+                continue
+            if visible and not showing(node):
+                continue
+            found.append(node)
+        except Exception:
+            continue
+    return found
+
+
+def find(root, role=None, name=None, contains=None, timeout=20.0, visible=True):
+    what = "%s %r" % (role or "control", name if name is not None else contains)
+    return wait_until(lambda: (find_all(root, role, name, contains, visible) or [None])[0], what, timeout)
+
+
+def enabled(node):
+    return node.getState().contains(pyatspi.STATE_ENABLED)
+
+
+def checked(node):
+    return node.getState().contains(pyatspi.STATE_CHECKED)
+
+
+def selected(node):
+    return node.getState().contains(pyatspi.STATE_SELECTED)
+
+
+def current_tab(node):
+    """The tab whose page is shown (Qt marks it focused, newer ones selected)."""
+    states = node.getState()
+    return states.contains(pyatspi.STATE_SELECTED) or states.contains(pyatspi.STATE_FOCUSED)
+
+
+def act(node, *names):
+    """Performs the first of the named actions the control offers."""
+    action = node.queryAction()
+    offered = [action.getName(i) for i in range(action.nActions)]
+    for wanted in names:
+        for i, n in enumerate(offered):
+            if n.lower() == wanted.lower():
+                action.doAction(i)
+                return
+    raise Failure("%s %r offers only %s" % (node.getRoleName(), node.name, offered))
+
+
+def press(node):
+    act(node, "Press", "Toggle", "Click")
+
+
+def text_of(node):
+    t = node.queryText()
+    return t.getText(0, t.characterCount)
+
+
+def type_into(node, text):
+    node.queryEditableText().setTextContents(text)
+
+
+def run(test):
+    """Runs one test function and turns its outcome into the exit status."""
+    try:
+        test()
+    except Failure as e:
+        print("FAILED:", e)
+        sys.exit(1)
+    print("passed")
