@@ -2,8 +2,11 @@
 
 #include "containerframe.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QHash>
 #include <QIcon>
 #include <QMouseEvent>
@@ -36,6 +39,45 @@ QString greyName(const QString &name)
     return name.startsWith(QLatin1String("BMP_")) ? QStringLiteral("BMP_G") + name.mid(4) : name;
 }
 
+// What assistive technology sees of a panel: a button named by its caption,
+// pressed by its one action; the label and picture inside are its looks only.
+class PanelButtonAccessible : public QAccessibleWidget {
+public:
+    explicit PanelButtonAccessible(PanelButton *button) : QAccessibleWidget(button, QAccessible::Button) {}
+    PanelButton *button() const { return static_cast<PanelButton *>(widget()); }
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name) {
+            const QString own = widget()->accessibleName();
+            if (!own.isEmpty())
+                return own;
+            QString caption = button()->caption();
+            caption.remove(QLatin1Char('&'));
+            return caption.simplified();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            button()->click();
+    }
+    QStringList keyBindingsForAction(const QString &name) const override
+    {
+        return name == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList{};
+    }
+};
+
+QAccessibleInterface *panelButtonAccessible(const QString &, QObject *object)
+{
+    if (auto *button = qobject_cast<PanelButton *>(object))
+        return new PanelButtonAccessible(button);
+    return nullptr;
+}
+
 } // namespace
 
 PanelButton::PanelButton(const QString &objectName, const QString &caption, const QString &pictureName,
@@ -48,6 +90,9 @@ PanelButton::PanelButton(const QString &objectName, const QString &caption, cons
     picture_->setObjectName(objectName + QStringLiteral("Image"));
     label_->installEventFilter(this);
     picture_->installEventFilter(this);
+    static const bool factoryInstalled = (QAccessible::installFactory(panelButtonAccessible), true);
+    Q_UNUSED(factoryInstalled);
+    setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -155,6 +200,72 @@ void PanelButton::mouseReleaseEvent(QMouseEvent *event)
     press(false);
     if (wasDown && isEnabled() && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void PanelButton::click()
+{
+    if (!isEnabled())
+        return;
+    press(true);
+    press(false);
+    emit clicked();
+}
+
+void PanelButton::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (event->modifiers() != Qt::NoModifier && event->modifiers() != Qt::KeypadModifier) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    if (key == Qt::Key_Space) {
+        if (!event->isAutoRepeat() && isEnabled())
+            press(true);
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (!event->isAutoRepeat())
+            click();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void PanelButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && down_) {
+        press(false);
+        if (isEnabled())
+            emit clicked();
+        return;
+    }
+    QFrame::keyReleaseEvent(event);
+}
+
+void PanelButton::focusInEvent(QFocusEvent *event)
+{
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void PanelButton::focusOutEvent(QFocusEvent *event)
+{
+    // Space held while the focus leaves: no click.
+    press(false);
+    QFrame::focusOutEvent(event);
+    update();
+}
+
+void PanelButton::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The focus mark: a dotted frame just inside the panel, in the label's colour.
+    QPainter p(this);
+    QPen pen(link_ ? QColor(0, 0, 128) : QColor(Qt::white), 1, Qt::DotLine);
+    p.setPen(pen);
+    p.drawRect(rect().adjusted(1, 1, -2, -2));
 }
 
 TCustomBitBtn::TCustomBitBtn(TcontainerFrame *frame, QWidget *parent)

@@ -26,6 +26,8 @@ public:
     bool paintedAvailable() const { return available_; }
     QString pictureName() const { return pictureName_; }
     void setPictureName(const QString &name);
+    // As a click: pressed look, released, clicked (keyboard and assistive technology).
+    void click();
 signals:
     void clicked();
 protected:
@@ -33,6 +35,12 @@ protected:
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Space and Enter press it when it has the focus.
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 private:
     void press(bool down);
     QLabel *label_;

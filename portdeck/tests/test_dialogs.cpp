@@ -6,7 +6,9 @@
 #include "formfixture.h"
 #include "portdeckdictionary.h"
 
+#include <QAccessible>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -134,4 +136,46 @@ TEST_F(PortdeckForm, PressedPanelButtonTurnsYellowAndMovesUntilReleased)
     EXPECT_EQ(detect->label()->pos(), label);
     EXPECT_EQ(detect->picture()->pos(), picture);
     EXPECT_EQ(detect->label()->palette().color(QPalette::WindowText), QColor(Qt::white));
+}
+
+TEST(PanelButtonKeyboard, SpaceEnterAndTheAccessiblePressClickItAndNothingClicksItDisabled)
+{
+    QWidget window;
+    auto *first = new PanelButton("detectBtn", "&Detect", "BMP_DETECT", &window);
+    auto *second = new PanelButton("exitBtn", "Exit", "BMP_EXIT", &window);
+    second->move(0, 50);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QSignalSpy clicks(first, &PanelButton::clicked);
+    first->setFocus();
+    EXPECT_TRUE(first->hasFocus());
+    // Tab reaches the next panel.
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_TRUE(second->hasFocus());
+    first->setFocus();
+    QTest::keyPress(first, Qt::Key_Space);
+    EXPECT_EQ(first->label()->palette().color(QPalette::WindowText), QColor(Qt::yellow));   // pressed look
+    EXPECT_EQ(clicks.count(), 0);
+    QTest::keyRelease(first, Qt::Key_Space);
+    EXPECT_EQ(clicks.count(), 1);
+    QTest::keyClick(first, Qt::Key_Return);
+    EXPECT_EQ(clicks.count(), 2);
+
+    QAccessible::setActive(true);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(first);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Button);
+    EXPECT_EQ(a->text(QAccessible::Name), "Detect");
+    EXPECT_EQ(a->childCount(), 0);
+    ASSERT_NE(a->actionInterface(), nullptr);
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks.count(), 3);
+
+    first->setEnabled(false);
+    EXPECT_TRUE(a->state().disabled);
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTest::keyClick(first, Qt::Key_Return);
+    EXPECT_EQ(clicks.count(), 3);
+    QAccessible::setActive(false);
 }
