@@ -62,8 +62,10 @@ public:
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString &name) override
     {
+        // Later, from the event loop: the caller waits for the action's return,
+        // and a click may run a wait of its own.
         if (name == pressAction() && widget()->isEnabled())
-            button()->click();
+            QTimer::singleShot(0, button(), &PanelButton::click);
     }
     QStringList keyBindingsForAction(const QString &name) const override
     {
@@ -273,6 +275,19 @@ TCustomBitBtn::TCustomBitBtn(TcontainerFrame *frame, QWidget *parent)
 {
     setCursor(Qt::PointingHandCursor);
     setIconSize(QSize(90, 40));
+    // Space, Enter and assistive technology click it without a mouse release.
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (!byMouse_)
+            frame_->HandleClickMessage(this);
+    });
+}
+
+bool TCustomBitBtn::event(QEvent *event)
+{
+    // A picture-only button: assistive technology names it by the device it stands for.
+    if (event->type() == QEvent::ToolTipChange)
+        setAccessibleName(toolTip());
+    return QPushButton::event(event);
 }
 
 void TCustomBitBtn::setGlyphName(const QString &name)
@@ -285,7 +300,10 @@ void TCustomBitBtn::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && isEnabled())
         frame_->HandleClickMessage(this);
+    // The click this release makes has been handed over already.
+    byMouse_ = true;
     QPushButton::mouseReleaseEvent(event);
+    byMouse_ = false;
 }
 
 StatusAnimation::StatusAnimation(QWidget *parent) : QLabel(parent), timer_(new QTimer(this))

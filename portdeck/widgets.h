@@ -63,9 +63,11 @@ public:
     void setGlyphName(const QString &name);
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
 private:
     TcontainerFrame *frame_;
     QString glyph_;
+    bool byMouse_ = false;
 };
 
 // The find-computer animation: frames 1 to 8, repeated while playing.

@@ -170,12 +170,14 @@ TEST(PanelButtonKeyboard, SpaceEnterAndTheAccessiblePressClickItAndNothingClicks
     EXPECT_EQ(a->childCount(), 0);
     ASSERT_NE(a->actionInterface(), nullptr);
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(clicks.count(), 3);
+    EXPECT_EQ(clicks.count(), 2);   // returned at once; the click follows from the event loop
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clicks.count() == 3; }, 1000));
 
     first->setEnabled(false);
     EXPECT_TRUE(a->state().disabled);
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QTest::keyClick(first, Qt::Key_Return);
+    QTest::qWait(50);
     EXPECT_EQ(clicks.count(), 3);
     QAccessible::setActive(false);
 }

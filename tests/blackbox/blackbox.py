@@ -180,6 +180,18 @@ def type_into(node, text):
     node.queryEditableText().setTextContents(text)
 
 
+def describe(root):
+    """The showing controls under root, for a failure's message."""
+    out = []
+    for node in find_all(root):
+        try:
+            if node.name:
+                out.append("%s %r" % (node.getRoleName(), node.name))
+        except Exception:
+            pass
+    return "; ".join(out[:80])
+
+
 def run(test):
     """Runs one test function and turns its outcome into the exit status."""
     try:
