@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "comports.h"
 #include "datapacket.h"
+#include "serialportaccess.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 
 namespace {
@@ -335,6 +337,41 @@ struct TApdComPort::Impl {
     }
 };
 
+EApdPortNoPermission::EApdPortNoPermission(int comNumber, const QString &device, const QString &group,
+                                           bool groupGrantsAccess)
+    : EApdPortError(QStringLiteral("Cannot open COM%1 (%2): permission denied (group %3)")
+                        .arg(comNumber).arg(device, group).toStdString()),
+      com_(comNumber), device_(device), group_(group), grants_(groupGrantsAccess)
+{
+}
+
+EApdPortInUse::EApdPortInUse(int comNumber, const QString &device, qint64 pid, const QString &program)
+    : EApdPortError((pid > 0 ? QStringLiteral("Cannot open COM%1 (%2): in use by %3 (pid %4)")
+                                   .arg(comNumber).arg(device, program).arg(pid)
+                             : QStringLiteral("Cannot open COM%1 (%2): in use by another program")
+                                   .arg(comNumber).arg(device))
+                        .toStdString()),
+      com_(comNumber), device_(device), pid_(pid), program_(program)
+{
+}
+
+namespace {
+
+// Turns the system's reason for a failed open (EACCES, EPERM or EBUSY) into
+// the error the user can act on.
+[[noreturn]] void throwAccessProblem(int comNumber, const QString &device, int error)
+{
+    if (error == EACCES || error == EPERM) {
+        const tl::DeviceGroup group = tl::deviceGroup(device);
+        throw EApdPortNoPermission(comNumber, device, group.name, group.grantsAccess);
+    }
+    throw EApdPortInUse(comNumber, device, 0, QString());
+}
+
+bool isAccessProblem(int error) { return error == EACCES || error == EPERM || error == EBUSY; }
+
+} // namespace
+
 TApdComPort::TApdComPort(QObject *parent) : QObject(parent), d(new Impl(this)) {}
 
 TApdComPort::~TApdComPort()
@@ -367,6 +404,11 @@ void TApdComPort::open()
     const QString device = tl::comPortDevice(d->comNumber);
     if (device.isEmpty())
         throw EApdPortError(QStringLiteral("COM%1 does not exist").arg(d->comNumber).toStdString());
+    // Another program's lock is respected before the device is touched.
+    if (const auto holder = tl::serialLockHolder(device))
+        throw EApdPortInUse(d->comNumber, device, holder->pid, holder->program);
+    if (const int injected = tl::openErrorForTesting(device); isAccessProblem(injected))
+        throwAccessProblem(d->comNumber, device, injected);
     if (!d->port) {
         d->port = new QSerialPort;
         connect(d->port, &QSerialPort::readyRead, this, [this] { d->readIncoming(); });
@@ -377,6 +419,10 @@ void TApdComPort::open()
     if (!d->port->open(QIODevice::ReadWrite)) {
         const QString why = d->port->errorString();
         d->port->clearError();
+        // The serial layer's error does not tell a missing permission from a
+        // port in use; the system's own answer does.
+        if (const int error = tl::probeOpen(device); isAccessProblem(error))
+            throwAccessProblem(d->comNumber, device, error);
         throw EApdPortError(QStringLiteral("Cannot open COM%1 (%2): %3")
                                 .arg(d->comNumber).arg(device, why).toStdString());
     }

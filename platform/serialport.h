@@ -26,6 +26,40 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// open(): the user may not open the device node. group is the node's group;
+// groupGrantsAccess tells whether joining it would help.
+class EApdPortNoPermission : public EApdPortError {
+public:
+    EApdPortNoPermission(int comNumber, const QString &device, const QString &group, bool groupGrantsAccess);
+    int comNumber() const { return com_; }
+    QString device() const { return device_; }
+    QString group() const { return group_; }
+    bool groupGrantsAccess() const { return grants_; }
+
+private:
+    int com_;
+    QString device_;
+    QString group_;
+    bool grants_;
+};
+
+// open(): another program holds the port, by a lock file (pid and program
+// known) or by exclusive use (pid 0, program unknown).
+class EApdPortInUse : public EApdPortError {
+public:
+    EApdPortInUse(int comNumber, const QString &device, qint64 pid, const QString &program);
+    int comNumber() const { return com_; }
+    QString device() const { return device_; }
+    qint64 pid() const { return pid_; }
+    QString program() const { return program_; }
+
+private:
+    int com_;
+    QString device_;
+    qint64 pid_;
+    QString program_;
+};
+
 enum class TapiMode { tmAuto, tmOn, tmOff };
 
 class TApdComPort : public QObject {
@@ -41,7 +75,9 @@ public:
     void setTapiMode(TapiMode mode);   // recorded only; the TAPI device uses it
     TapiMode tapiMode() const;
 
-    void open();                       // throws EApdPortError
+    // Throws EApdPortNoPermission or EApdPortInUse when that is why the port
+    // cannot be opened, EApdPortError for anything else.
+    void open();
     void close();                      // no-op when closed
     bool isOpen() const;
     void setOpen(bool on) { on ? open() : close(); }

@@ -1,0 +1,45 @@
+#pragma once
+// Why a serial device cannot be opened, in terms a user can act on: the
+// device node's group when permission is missing, the program that holds the
+// port when it is in use (a UUCP lock file naming a live process, or a port
+// opened for exclusive use).
+
+#include <QString>
+#include <optional>
+
+namespace tl {
+
+struct SerialLockHolder {
+    qint64 pid = 0;
+    QString program;     // the process's name; may be empty
+};
+
+// The live process other than this one that a lock file in the lock
+// directories names for this device; nullopt when there is none. Lock files
+// of processes that ended are ignored (and left alone: they are not ours).
+std::optional<SerialLockHolder> serialLockHolder(const QString &device);
+
+// The lock directories looked at: /var/lock and /run/lock, or the
+// colon-separated list in TALLYLINE_SERIAL_LOCK_DIRS (tests point it at a
+// directory of their own).
+QStringList serialLockDirectories();
+
+// The group of the device node, by name (the number when it has none), and
+// whether membership of it would give read and write access.
+struct DeviceGroup {
+    QString name;
+    bool grantsAccess = false;
+};
+DeviceGroup deviceGroup(const QString &device);
+
+// The system's answer to opening the device now: 0 when it opens, else errno.
+// The device is closed again at once.
+int probeOpen(const QString &device);
+
+// Tests only: opening this device fails with the given errno, as it would
+// for an ordinary user (root passes the permission and exclusive-use checks
+// a test needs to see fail). 0 removes the entry.
+void setOpenErrorForTesting(const QString &device, int error);
+int openErrorForTesting(const QString &device);
+
+} // namespace tl
