@@ -337,40 +337,31 @@ struct TApdComPort::Impl {
     }
 };
 
-EApdPortNoPermission::EApdPortNoPermission(int comNumber, const QString &device, const QString &group,
-                                           bool groupGrantsAccess)
-    : EApdPortError(QStringLiteral("Cannot open COM%1 (%2): permission denied (group %3)")
-                        .arg(comNumber).arg(device, group).toStdString()),
-      com_(comNumber), device_(device), group_(group), grants_(groupGrantsAccess)
-{
-}
-
-EApdPortInUse::EApdPortInUse(int comNumber, const QString &device, qint64 pid, const QString &program)
-    : EApdPortError((pid > 0 ? QStringLiteral("Cannot open COM%1 (%2): in use by %3 (pid %4)")
-                                   .arg(comNumber).arg(device, program).arg(pid)
-                             : QStringLiteral("Cannot open COM%1 (%2): in use by another program")
-                                   .arg(comNumber).arg(device))
-                        .toStdString()),
-      com_(comNumber), device_(device), pid_(pid), program_(program)
-{
-}
-
 namespace {
 
-// Turns the system's reason for a failed open (EACCES, EPERM or EBUSY) into
-// the error the user can act on.
-[[noreturn]] void throwAccessProblem(int comNumber, const QString &device, int error)
+QString describe(const tl::PortAccessProblem &p)
 {
-    if (error == EACCES || error == EPERM) {
-        const tl::DeviceGroup group = tl::deviceGroup(device);
-        throw EApdPortNoPermission(comNumber, device, group.name, group.grantsAccess);
-    }
-    throw EApdPortInUse(comNumber, device, 0, QString());
+    const QString port = QStringLiteral("Cannot open COM%1 (%2): ").arg(p.comNumber).arg(p.device);
+    if (p.kind == tl::PortAccessProblem::NoPermission)
+        return port + QStringLiteral("permission denied (group %1)").arg(p.group);
+    if (p.pid > 0)
+        return port + QStringLiteral("in use by %1 (pid %2)").arg(p.program).arg(p.pid);
+    return port + QStringLiteral("in use by another program");
 }
 
-bool isAccessProblem(int error) { return error == EACCES || error == EPERM || error == EBUSY; }
+[[noreturn]] void throwAccessProblem(const tl::PortAccessProblem &p)
+{
+    if (p.kind == tl::PortAccessProblem::NoPermission)
+        throw EApdPortNoPermission(p);
+    throw EApdPortInUse(p);
+}
 
 } // namespace
+
+EApdPortAccessError::EApdPortAccessError(const tl::PortAccessProblem &problem)
+    : EApdPortError(describe(problem).toStdString()), problem_(problem)
+{
+}
 
 TApdComPort::TApdComPort(QObject *parent) : QObject(parent), d(new Impl(this)) {}
 
@@ -406,9 +397,11 @@ void TApdComPort::open()
         throw EApdPortError(QStringLiteral("COM%1 does not exist").arg(d->comNumber).toStdString());
     // Another program's lock is respected before the device is touched.
     if (const auto holder = tl::serialLockHolder(device))
-        throw EApdPortInUse(d->comNumber, device, holder->pid, holder->program);
-    if (const int injected = tl::openErrorForTesting(device); isAccessProblem(injected))
-        throwAccessProblem(d->comNumber, device, injected);
+        throwAccessProblem(tl::lockedBy(d->comNumber, device, *holder));
+    if (const int injected = tl::openErrorForTesting(device)) {
+        if (const auto p = tl::openRefused(d->comNumber, device, injected); p.kind != tl::PortAccessProblem::None)
+            throwAccessProblem(p);
+    }
     if (!d->port) {
         d->port = new QSerialPort;
         connect(d->port, &QSerialPort::readyRead, this, [this] { d->readIncoming(); });
@@ -421,8 +414,9 @@ void TApdComPort::open()
         d->port->clearError();
         // The serial layer's error does not tell a missing permission from a
         // port in use; the system's own answer does.
-        if (const int error = tl::probeOpen(device); isAccessProblem(error))
-            throwAccessProblem(d->comNumber, device, error);
+        if (const auto p = tl::openRefused(d->comNumber, device, tl::probeOpen(device));
+            p.kind != tl::PortAccessProblem::None)
+            throwAccessProblem(p);
         throw EApdPortError(QStringLiteral("Cannot open COM%1 (%2): %3")
                                 .arg(d->comNumber).arg(device, why).toStdString());
     }

@@ -11,6 +11,8 @@
 //    the event, so a later wait never matches an old answer;
 //  - packet and trigger events come after the data-available event, in arrival order.
 
+#include "serialportaccess.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -26,38 +28,34 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// open(): the user may not open the device node. group is the node's group;
-// groupGrantsAccess tells whether joining it would help.
-class EApdPortNoPermission : public EApdPortError {
+// open(): the port cannot be opened for a reason the user can act on.
+class EApdPortAccessError : public EApdPortError {
 public:
-    EApdPortNoPermission(int comNumber, const QString &device, const QString &group, bool groupGrantsAccess);
-    int comNumber() const { return com_; }
-    QString device() const { return device_; }
-    QString group() const { return group_; }
-    bool groupGrantsAccess() const { return grants_; }
+    explicit EApdPortAccessError(const tl::PortAccessProblem &problem);
+    const tl::PortAccessProblem &problem() const { return problem_; }
+    int comNumber() const { return problem_.comNumber; }
+    QString device() const { return problem_.device; }
 
 private:
-    int com_;
-    QString device_;
-    QString group_;
-    bool grants_;
+    tl::PortAccessProblem problem_;
 };
 
-// open(): another program holds the port, by a lock file (pid and program
-// known) or by exclusive use (pid 0, program unknown).
-class EApdPortInUse : public EApdPortError {
+// The user may not open the device node. group is the node's group;
+// groupGrantsAccess tells whether joining it would help.
+class EApdPortNoPermission : public EApdPortAccessError {
 public:
-    EApdPortInUse(int comNumber, const QString &device, qint64 pid, const QString &program);
-    int comNumber() const { return com_; }
-    QString device() const { return device_; }
-    qint64 pid() const { return pid_; }
-    QString program() const { return program_; }
+    using EApdPortAccessError::EApdPortAccessError;
+    QString group() const { return problem().group; }
+    bool groupGrantsAccess() const { return problem().groupGrantsAccess; }
+};
 
-private:
-    int com_;
-    QString device_;
-    qint64 pid_;
-    QString program_;
+// Another program holds the port: by a lock file (pid and program known) or
+// by exclusive use (pid 0, program unknown).
+class EApdPortInUse : public EApdPortAccessError {
+public:
+    using EApdPortAccessError::EApdPortAccessError;
+    qint64 pid() const { return problem().pid; }
+    QString program() const { return problem().program; }
 };
 
 enum class TapiMode { tmAuto, tmOn, tmOff };

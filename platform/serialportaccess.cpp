@@ -1,5 +1,7 @@
 #include "serialportaccess.h"
 
+#include "comports.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -115,6 +117,43 @@ int probeOpen(const QString &device)
         return errno;
     ::close(fd);
     return 0;
+}
+
+PortAccessProblem lockedBy(int comNumber, const QString &device, const SerialLockHolder &holder)
+{
+    PortAccessProblem p;
+    p.kind = PortAccessProblem::InUse;
+    p.comNumber = comNumber;
+    p.device = device;
+    p.pid = holder.pid;
+    p.program = holder.program;
+    return p;
+}
+
+PortAccessProblem openRefused(int comNumber, const QString &device, int error)
+{
+    PortAccessProblem p;
+    p.comNumber = comNumber;
+    p.device = device;
+    if (error == EACCES || error == EPERM) {
+        const DeviceGroup group = deviceGroup(device);
+        p.kind = PortAccessProblem::NoPermission;
+        p.group = group.name;
+        p.groupGrantsAccess = group.grantsAccess;
+    } else if (error == EBUSY) {
+        p.kind = PortAccessProblem::InUse;   // opened by another for exclusive use
+    }
+    return p;
+}
+
+PortAccessProblem portAccessProblem(int comNumber)
+{
+    const QString device = comPortDevice(comNumber);
+    if (device.isEmpty())
+        return {};
+    if (const auto holder = serialLockHolder(device))
+        return lockedBy(comNumber, device, *holder);
+    return openRefused(comNumber, device, probeOpen(device));
 }
 
 void setOpenErrorForTesting(const QString &device, int error)

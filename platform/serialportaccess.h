@@ -24,6 +24,26 @@ std::optional<SerialLockHolder> serialLockHolder(const QString &device);
 // directory of their own).
 QStringList serialLockDirectories();
 
+// Why COMn cannot be opened, when it is for one of the reasons a user can
+// act on.
+struct PortAccessProblem {
+    enum Kind { None, NoPermission, InUse };
+    Kind kind = None;
+    int comNumber = 0;
+    QString device;
+    QString group;                 // NoPermission: the device node's group
+    bool groupGrantsAccess = false;  // NoPermission: joining the group would help
+    qint64 pid = 0;                // InUse: the holder from its lock file, 0 when unknown
+    QString program;               // InUse: its name; may be empty
+};
+
+// Looks at COMn's device now, as open() would: another program's lock file,
+// then the system's answer to opening it (the device is closed again at once).
+PortAccessProblem portAccessProblem(int comNumber);
+// The same for a known lock holder or errno.
+PortAccessProblem lockedBy(int comNumber, const QString &device, const SerialLockHolder &holder);
+PortAccessProblem openRefused(int comNumber, const QString &device, int error);
+
 // The group of the device node, by name (the number when it has none), and
 // whether membership of it would give read and write access.
 struct DeviceGroup {

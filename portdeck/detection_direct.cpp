@@ -89,6 +89,7 @@ void TcontainerFrame::DetectModem_NonTAPI()
         const QString device = ports.value(port);
         return !device.isEmpty() && QFileInfo::exists(device);
     };
+    refusedPorts.clear();
     int unavailableInRow = 0;
     for (int port = 1; port < 30 && !appTerminated; ++port) {
         log("DetectModem_NonTAPI port=%d\n", port);
@@ -102,6 +103,11 @@ void TcontainerFrame::DetectModem_NonTAPI()
         ApdComPort1->setComNumber(port);
         try {
             ApdComPort1->open();
+        } catch (const EApdPortAccessError &e) {
+            // Not this program's to use: said once the pass is over.
+            log("DetectModem_NonTAPI %s\n", QString::fromLocal8Bit(e.what()));
+            refusedPorts << e.problem();
+            continue;
         } catch (const EApdPortError &) {
             continue;   // vanished between the test and the open
         }
@@ -180,6 +186,16 @@ void TcontainerFrame::DetectModem_NonTAPI()
     ApdComPort1->close();
     DetectApdDataPacket->setEnabled(false);
     finishDetection(ModemCount, true);
+    if (!refusedPorts.isEmpty() && !appTerminated) {
+        // With nothing found this is most likely why: a box. Beside found
+        // products it may be some other device's port: a note under the
+        // instructions, which does not stop the user.
+        const QString text = portProblemsText(refusedPorts);
+        if (ModemCount == 0)
+            messageBox(text);
+        else
+            instructionsStatic->setText(instructionsStatic->text() + QStringLiteral("\n\n") + text);
+    }
 }
 
 void TcontainerFrame::finishDetection(int count, bool directMode)
@@ -338,6 +354,11 @@ void TcontainerFrame::OpenComPort_NonTAPI()
             log("OpenComPort_NonTAPI Output = ati7\n");
             ApdComPort1->putString(QByteArrayLiteral("ati7\r"));
         }
+    } catch (const EApdPortAccessError &e) {
+        // Neither product's fault: the user may not open the port, or another
+        // program holds it.
+        log("OpenComPort_NonTAPI() catch...\n");
+        messageBox(portProblemsText({e.problem()}));
     } catch (const EApdPortError &) {
         log("OpenComPort_NonTAPI() catch...\n");
         if (currentDevice.nModemType == 0)

@@ -191,7 +191,10 @@ TEST_F(SerialPortAccessTest, InjectedOpenErrorsTakeTheSystemsPath)
     } catch (const EApdPortNoPermission &e) {
         EXPECT_FALSE(e.groupGrantsAccess());
     }
+    // The same look without opening, for a caller that only learnt of a failure.
+    EXPECT_EQ(tl::portAccessProblem(7).kind, tl::PortAccessProblem::NoPermission);
     tl::setOpenErrorForTesting(device, EBUSY);
+    EXPECT_EQ(tl::portAccessProblem(7).kind, tl::PortAccessProblem::InUse);
     try {
         port.open();
         FAIL() << "opened";
@@ -200,6 +203,7 @@ TEST_F(SerialPortAccessTest, InjectedOpenErrorsTakeTheSystemsPath)
         EXPECT_EQ(e.program(), QString());
     }
     tl::setOpenErrorForTesting(device, 0);
+    EXPECT_EQ(tl::portAccessProblem(7).kind, tl::PortAccessProblem::None);
     EXPECT_NO_THROW(port.open());
 }
 
