@@ -377,6 +377,10 @@ public:
     // Ports the last direct pass could not open because the user may not, or
     // because another program holds them; told once at the end of the pass.
     QList<tl::PortAccessProblem> refusedPorts;
+    // The current device's by-id name, taken when its port opens: after a USB
+    // reset the device may come back under another node and COM number.
+    QString currentPortStableName;
+    void followMovedPort(int from, int to);
     QString portProblemsText(const QList<tl::PortAccessProblem> &problems) const;
     void UpdateModemButtonDisplay();
     void UpdateModemButtonDisplay_NonTAPI();

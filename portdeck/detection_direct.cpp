@@ -325,6 +325,7 @@ void TcontainerFrame::OpenComPort_NonTAPI()
     try {
         ApdComPort1->setComNumber(currentDevice.nComnPort);
         ApdComPort1->open();
+        currentPortStableName = tl::comPortStableName(currentDevice.nComnPort);
         DelayTicks(10);
         ApdComPort1->setDTR(true);
         Timer1->setEnabled(false);
@@ -394,9 +395,22 @@ void TcontainerFrame::CloseComPort_NonTAPI()
             });
         } else if (b_PowerCycleUSB) {
             log("start of power cycle\n");
-            const int com = currentDevice.nComnPort;
-            bool previous = IsPortAvailable(com);
-            bool current = IsPortAvailable(com);
+            int com = currentDevice.nComnPort;
+            // Back on its own number, or, re-enumerated, under another one
+            // that its by-id name now leads to.
+            auto available = [this, &com] {
+                if (IsPortAvailable(com))
+                    return true;
+                const int moved = tl::comPortByStableName(currentPortStableName);
+                if (moved <= 0 || moved == com)
+                    return false;
+                log("device came back as COM%d\n", moved);
+                followMovedPort(com, moved);
+                com = moved;
+                return true;
+            };
+            bool previous = available();
+            bool current = available();
             int changes = 0;
             int polls = 0;
             do {
@@ -410,7 +424,7 @@ void TcontainerFrame::CloseComPort_NonTAPI()
                     break;
                 ++polls;
                 previous = current;
-                current = IsPortAvailable(com);
+                current = available();
                 log("status=%d\n", int(current));
             } while (polls < 120 && !appTerminated);
             DelayTicks(10);
@@ -441,6 +455,20 @@ void TcontainerFrame::CloseComPort_NonTAPI()
     }
     DelayTicks(18);
     log("CloseComPort_NonTAPI() return\n");
+}
+
+void TcontainerFrame::followMovedPort(int from, int to)
+{
+    if (currentDevice.nComnPort == from)
+        currentDevice.nComnPort = to;
+    for (int i = 0; i < ModemCount; ++i) {
+        DeviceRecord &record = deviceRecords[i];
+        if (record.nComnPort != from)
+            continue;
+        record.nComnPort = to;
+        if (TCustomBitBtn *b = deviceButtons.value(i))
+            b->setToolTip(record.name + QStringLiteral("  (COM") + QString::number(to) + QLatin1Char(')'));
+    }
 }
 
 void TcontainerFrame::closeConnection_NonTAPI()

@@ -50,6 +50,17 @@ void Registration::renamePort(const std::string &portName)
     portName_ = portName;
 }
 
+void Registration::renumberPort(int com)
+{
+    if (portName_.empty() || com <= 0 || com == com_)
+        return;
+    com_ = com;
+    const QString comText = QStringLiteral("COM%1").arg(com);
+    reg::writeString(RegRoot::LocalMachine, kSerialComm, q(portName_), comText);
+    if (!modemKey_.empty())
+        reg::writeString(RegRoot::LocalMachine, q(modemKey_), QStringLiteral("AttachedTo"), comText);
+}
+
 void Registration::unregisterAll()
 {
     if (!portName_.empty())

@@ -16,6 +16,9 @@ public:
     bool registerPort(const std::string &portName, int com, const std::string &tapiName, std::string &error);
     // The port got a new name (a drop-off without a fixed link): move the entry.
     void renamePort(const std::string &portName);
+    // The port came back under another number (re-enumerated): move the entry
+    // and the modem class key's AttachedTo.
+    void renumberPort(int com);
     void unregisterAll();
 
 private:
