@@ -396,17 +396,21 @@ void TcontainerFrame::CloseComPort_NonTAPI()
         } else if (b_PowerCycleUSB) {
             log("start of power cycle\n");
             int com = currentDevice.nComnPort;
-            // Back on its own number, or, re-enumerated, under another one
-            // that its by-id name now leads to.
+            // A device with a by-id name is back when that name leads to a
+            // port again, maybe under another number (re-enumerated): the old
+            // number may meanwhile belong to another device. Without one, it
+            // is back when its number is.
             auto available = [this, &com] {
-                if (IsPortAvailable(com))
-                    return true;
-                const int moved = tl::comPortByStableName(currentPortStableName);
-                if (moved <= 0 || moved == com)
+                if (currentPortStableName.isEmpty())
+                    return IsPortAvailable(com);
+                const int now = tl::comPortByStableName(currentPortStableName);
+                if (now <= 0)
                     return false;
-                log("device came back as COM%d\n", moved);
-                followMovedPort(com, moved);
-                com = moved;
+                if (now != com) {
+                    log("device came back as COM%d\n", now);
+                    followMovedPort(com, now);
+                    com = now;
+                }
                 return true;
             };
             bool previous = available();

@@ -553,8 +553,7 @@ void Server::comeBack()
     restart_ = Restart::None;
     std::printf("%s\n", pty_->slavePath().c_str());
     std::fflush(stdout);
-    registration_.renamePort(pty_->portName());
-    registration_.renumberPort(opts_.returnCom);
+    registration_.movePort(pty_->portName(), opts_.returnCom);
     if (!opts_.byId.empty() && !makeLink(opts_.byId, pty_->portName(), error))
         std::fprintf(stderr, "tallysim: %s\n", error.c_str());
     clients_ = 0;

@@ -114,7 +114,10 @@ TEST_F(WithTallysim, UsbResetFollowsTheDeviceToItsNewPortByItsByIdLink)
     ASSERT_TRUE(waitFor([this] { return milestones.contains("56KModem"); }));
     frame->currentActivity = "Appwizard";   // the configuration tool is running
     frame->ApdComPort1->putString(QByteArrayLiteral("ati3\r"));
+    // Meanwhile another device takes the number the modem had.
+    FakeDevice &other = device(FakeProduct::IsdnTa, 2);
     ASSERT_TRUE(waitFor([this] { return logHas("CloseComPort_NonTAPI() return\n"); }));
+    EXPECT_TRUE(other.commands().isEmpty());
     EXPECT_TRUE(logHas("start of power cycle\n"));
     EXPECT_TRUE(logHas("device came back as COM5\n"));
     EXPECT_TRUE(logHas("re-open comport after power-cycle\n"));
