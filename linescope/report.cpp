@@ -23,6 +23,21 @@ char* digits(unsigned long long v, char* end)
 
 } // namespace
 
+bool LineFeedSink::write(const char* data, std::size_t size)
+{
+    char block[4096];
+    while (size != 0) {
+        std::size_t n = std::min(size, sizeof block);
+        for (std::size_t i = 0; i < n; ++i)
+            block[i] = data[i] == '\r' ? '\n' : data[i];
+        if (!inner_.write(block, n))
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
 Report::Report(Sink& sink, std::size_t capacity)
     : sink_(sink), buf_(new char[std::max<std::size_t>(capacity, 4096)]),
       cap_(std::max<std::size_t>(capacity, 4096))

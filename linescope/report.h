@@ -32,6 +32,17 @@ private:
     std::FILE* file_;
 };
 
+// Passes the report on with every carriage return turned into a line
+// feed, for reading it with the usual text tools.
+class LineFeedSink final : public Sink {
+public:
+    explicit LineFeedSink(Sink& inner) : inner_(inner) {}
+    bool write(const char* data, std::size_t size) override;
+
+private:
+    Sink& inner_;
+};
+
 class StringSink final : public Sink {
 public:
     bool write(const char* data, std::size_t size) override

@@ -2,6 +2,7 @@
 
 #include "registry.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QSet>
@@ -77,6 +78,44 @@ QString comPortDevice(int comNumber)
     if (named.contains(comNumber))
         return named.value(comNumber);
     return comPortMap().value(comNumber);
+}
+
+namespace {
+
+QString byIdDirectory()
+{
+    const QByteArray configured = qgetenv("TALLYLINE_SERIAL_BY_ID_DIR");
+    return configured.isEmpty() ? QStringLiteral("/dev/serial/by-id") : QString::fromLocal8Bit(configured);
+}
+
+} // namespace
+
+QString comPortStableName(int comNumber)
+{
+    const QString node = QFileInfo(comPortDevice(comNumber)).canonicalFilePath();
+    if (node.isEmpty())
+        return QString();
+    const QDir dir(byIdDirectory());
+    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString link = dir.filePath(name);
+        if (QFileInfo(link).canonicalFilePath() == node)
+            return link;
+    }
+    return QString();
+}
+
+int comPortByStableName(const QString &stableName)
+{
+    if (stableName.isEmpty())
+        return 0;
+    const QString node = QFileInfo(stableName).canonicalFilePath();
+    if (node.isEmpty())
+        return 0;
+    const QMap<int, QString> ports = comPortMap();
+    for (auto it = ports.cbegin(); it != ports.cend(); ++it)
+        if (QFileInfo(it.value()).canonicalFilePath() == node)
+            return it.key();
+    return 0;
 }
 
 } // namespace tl

@@ -15,6 +15,14 @@ QMap<int, QString> comPortMap();
 // Device path of COMn, or "" when there is none.
 QString comPortDevice(int comNumber);
 
+// A name for the device behind COMn that outlives its device node: the link
+// in the by-id directory (/dev/serial/by-id, or TALLYLINE_SERIAL_BY_ID_DIR)
+// that leads to it, built from the USB serial number. "" when there is none.
+QString comPortStableName(int comNumber);
+// The COM number of the device a stable name leads to now; 0 while it is
+// away. A USB device that resets may come back under another node and number.
+int comPortByStableName(const QString &stableName);
+
 } // namespace tl
 
 // True when COMn exists now and could be opened (the device node is present).

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "comports.h"
 #include "datapacket.h"
+#include "serialportaccess.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 
 namespace {
@@ -335,6 +337,32 @@ struct TApdComPort::Impl {
     }
 };
 
+namespace {
+
+QString describe(const tl::PortAccessProblem &p)
+{
+    const QString port = QStringLiteral("Cannot open COM%1 (%2): ").arg(p.comNumber).arg(p.device);
+    if (p.kind == tl::PortAccessProblem::NoPermission)
+        return port + QStringLiteral("permission denied (group %1)").arg(p.group);
+    if (p.pid > 0)
+        return port + QStringLiteral("in use by %1 (pid %2)").arg(p.program).arg(p.pid);
+    return port + QStringLiteral("in use by another program");
+}
+
+[[noreturn]] void throwAccessProblem(const tl::PortAccessProblem &p)
+{
+    if (p.kind == tl::PortAccessProblem::NoPermission)
+        throw EApdPortNoPermission(p);
+    throw EApdPortInUse(p);
+}
+
+} // namespace
+
+EApdPortAccessError::EApdPortAccessError(const tl::PortAccessProblem &problem)
+    : EApdPortError(describe(problem).toStdString()), problem_(problem)
+{
+}
+
 TApdComPort::TApdComPort(QObject *parent) : QObject(parent), d(new Impl(this)) {}
 
 TApdComPort::~TApdComPort()
@@ -367,6 +395,13 @@ void TApdComPort::open()
     const QString device = tl::comPortDevice(d->comNumber);
     if (device.isEmpty())
         throw EApdPortError(QStringLiteral("COM%1 does not exist").arg(d->comNumber).toStdString());
+    // Another program's lock is respected before the device is touched.
+    if (const auto holder = tl::serialLockHolder(device))
+        throwAccessProblem(tl::lockedBy(d->comNumber, device, *holder));
+    if (const int injected = tl::openErrorForTesting(device)) {
+        if (const auto p = tl::openRefused(d->comNumber, device, injected); p.kind != tl::PortAccessProblem::None)
+            throwAccessProblem(p);
+    }
     if (!d->port) {
         d->port = new QSerialPort;
         connect(d->port, &QSerialPort::readyRead, this, [this] { d->readIncoming(); });
@@ -377,6 +412,11 @@ void TApdComPort::open()
     if (!d->port->open(QIODevice::ReadWrite)) {
         const QString why = d->port->errorString();
         d->port->clearError();
+        // The serial layer's error does not tell a missing permission from a
+        // port in use; the system's own answer does.
+        if (const auto p = tl::openRefused(d->comNumber, device, tl::probeOpen(device));
+            p.kind != tl::PortAccessProblem::None)
+            throwAccessProblem(p);
         throw EApdPortError(QStringLiteral("Cannot open COM%1 (%2): %3")
                                 .arg(d->comNumber).arg(device, why).toStdString());
     }

@@ -11,6 +11,8 @@
 //    the event, so a later wait never matches an old answer;
 //  - packet and trigger events come after the data-available event, in arrival order.
 
+#include "serialportaccess.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -24,6 +26,36 @@ class TApdDataPacket;
 class EApdPortError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// open(): the port cannot be opened for a reason the user can act on.
+class EApdPortAccessError : public EApdPortError {
+public:
+    explicit EApdPortAccessError(const tl::PortAccessProblem &problem);
+    const tl::PortAccessProblem &problem() const { return problem_; }
+    int comNumber() const { return problem_.comNumber; }
+    QString device() const { return problem_.device; }
+
+private:
+    tl::PortAccessProblem problem_;
+};
+
+// The user may not open the device node. group is the node's group;
+// groupGrantsAccess tells whether joining it would help.
+class EApdPortNoPermission : public EApdPortAccessError {
+public:
+    using EApdPortAccessError::EApdPortAccessError;
+    QString group() const { return problem().group; }
+    bool groupGrantsAccess() const { return problem().groupGrantsAccess; }
+};
+
+// Another program holds the port: by a lock file (pid and program known) or
+// by exclusive use (pid 0, program unknown).
+class EApdPortInUse : public EApdPortAccessError {
+public:
+    using EApdPortAccessError::EApdPortAccessError;
+    qint64 pid() const { return problem().pid; }
+    QString program() const { return problem().program; }
 };
 
 enum class TapiMode { tmAuto, tmOn, tmOff };
@@ -41,7 +73,9 @@ public:
     void setTapiMode(TapiMode mode);   // recorded only; the TAPI device uses it
     TapiMode tapiMode() const;
 
-    void open();                       // throws EApdPortError
+    // Throws EApdPortNoPermission or EApdPortInUse when that is why the port
+    // cannot be opened, EApdPortError for anything else.
+    void open();
     void close();                      // no-op when closed
     bool isOpen() const;
     void setOpen(bool on) { on ? open() : close(); }

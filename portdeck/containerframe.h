@@ -11,6 +11,7 @@
 #include "libraries.h"
 #include "process.h"
 #include "productcodes.h"
+#include "serialportaccess.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -373,6 +374,14 @@ public:
     void DetectModems();
     void tryConnection();
     void finishDetection(int count, bool directMode);
+    // Ports the last direct pass could not open because the user may not, or
+    // because another program holds them; told once at the end of the pass.
+    QList<tl::PortAccessProblem> refusedPorts;
+    // The current device's by-id name, taken when its port opens: after a USB
+    // reset the device may come back under another node and COM number.
+    QString currentPortStableName;
+    void followMovedPort(int from, int to);
+    QString portProblemsText(const QList<tl::PortAccessProblem> &problems) const;
     void UpdateModemButtonDisplay();
     void UpdateModemButtonDisplay_NonTAPI();
     TCustomBitBtn *deviceButton(int index);

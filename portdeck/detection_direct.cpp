@@ -89,6 +89,7 @@ void TcontainerFrame::DetectModem_NonTAPI()
         const QString device = ports.value(port);
         return !device.isEmpty() && QFileInfo::exists(device);
     };
+    refusedPorts.clear();
     int unavailableInRow = 0;
     for (int port = 1; port < 30 && !appTerminated; ++port) {
         log("DetectModem_NonTAPI port=%d\n", port);
@@ -102,6 +103,11 @@ void TcontainerFrame::DetectModem_NonTAPI()
         ApdComPort1->setComNumber(port);
         try {
             ApdComPort1->open();
+        } catch (const EApdPortAccessError &e) {
+            // Not this program's to use: said once the pass is over.
+            log("DetectModem_NonTAPI %s\n", QString::fromLocal8Bit(e.what()));
+            refusedPorts << e.problem();
+            continue;
         } catch (const EApdPortError &) {
             continue;   // vanished between the test and the open
         }
@@ -180,6 +186,16 @@ void TcontainerFrame::DetectModem_NonTAPI()
     ApdComPort1->close();
     DetectApdDataPacket->setEnabled(false);
     finishDetection(ModemCount, true);
+    if (!refusedPorts.isEmpty() && !appTerminated) {
+        // With nothing found this is most likely why: a box. Beside found
+        // products it may be some other device's port: a note under the
+        // instructions, which does not stop the user.
+        const QString text = portProblemsText(refusedPorts);
+        if (ModemCount == 0)
+            messageBox(text);
+        else
+            instructionsStatic->setText(instructionsStatic->text() + QStringLiteral("\n\n") + text);
+    }
 }
 
 void TcontainerFrame::finishDetection(int count, bool directMode)
@@ -309,6 +325,7 @@ void TcontainerFrame::OpenComPort_NonTAPI()
     try {
         ApdComPort1->setComNumber(currentDevice.nComnPort);
         ApdComPort1->open();
+        currentPortStableName = tl::comPortStableName(currentDevice.nComnPort);
         DelayTicks(10);
         ApdComPort1->setDTR(true);
         Timer1->setEnabled(false);
@@ -338,6 +355,11 @@ void TcontainerFrame::OpenComPort_NonTAPI()
             log("OpenComPort_NonTAPI Output = ati7\n");
             ApdComPort1->putString(QByteArrayLiteral("ati7\r"));
         }
+    } catch (const EApdPortAccessError &e) {
+        // Neither product's fault: the user may not open the port, or another
+        // program holds it.
+        log("OpenComPort_NonTAPI() catch...\n");
+        messageBox(portProblemsText({e.problem()}));
     } catch (const EApdPortError &) {
         log("OpenComPort_NonTAPI() catch...\n");
         if (currentDevice.nModemType == 0)
@@ -373,9 +395,26 @@ void TcontainerFrame::CloseComPort_NonTAPI()
             });
         } else if (b_PowerCycleUSB) {
             log("start of power cycle\n");
-            const int com = currentDevice.nComnPort;
-            bool previous = IsPortAvailable(com);
-            bool current = IsPortAvailable(com);
+            int com = currentDevice.nComnPort;
+            // A device with a by-id name is back when that name leads to a
+            // port again, maybe under another number (re-enumerated): the old
+            // number may meanwhile belong to another device. Without one, it
+            // is back when its number is.
+            auto available = [this, &com] {
+                if (currentPortStableName.isEmpty())
+                    return IsPortAvailable(com);
+                const int now = tl::comPortByStableName(currentPortStableName);
+                if (now <= 0)
+                    return false;
+                if (now != com) {
+                    log("device came back as COM%d\n", now);
+                    followMovedPort(com, now);
+                    com = now;
+                }
+                return true;
+            };
+            bool previous = available();
+            bool current = available();
             int changes = 0;
             int polls = 0;
             do {
@@ -389,7 +428,7 @@ void TcontainerFrame::CloseComPort_NonTAPI()
                     break;
                 ++polls;
                 previous = current;
-                current = IsPortAvailable(com);
+                current = available();
                 log("status=%d\n", int(current));
             } while (polls < 120 && !appTerminated);
             DelayTicks(10);
@@ -420,6 +459,20 @@ void TcontainerFrame::CloseComPort_NonTAPI()
     }
     DelayTicks(18);
     log("CloseComPort_NonTAPI() return\n");
+}
+
+void TcontainerFrame::followMovedPort(int from, int to)
+{
+    if (currentDevice.nComnPort == from)
+        currentDevice.nComnPort = to;
+    for (int i = 0; i < ModemCount; ++i) {
+        DeviceRecord &record = deviceRecords[i];
+        if (record.nComnPort != from)
+            continue;
+        record.nComnPort = to;
+        if (TCustomBitBtn *b = deviceButtons.value(i))
+            b->setToolTip(record.name + QStringLiteral("  (COM") + QString::number(to) + QLatin1Char(')'));
+    }
 }
 
 void TcontainerFrame::closeConnection_NonTAPI()

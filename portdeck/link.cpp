@@ -211,7 +211,12 @@ void TcontainerFrame::ApdTapiDevice1TapiFail()
     log("ApdTapiDevice1TapiFail()\n");
     if (b_selectDeviceMode)
         return;
-    if (const char *text = failureText())
+    // A port the user may not open, or that another program holds, is told
+    // as such instead of as a silent product.
+    const tl::PortAccessProblem problem = tl::portAccessProblem(ApdTapiDevice1->comNumber());
+    if (problem.kind != tl::PortAccessProblem::None)
+        messageBox(portProblemsText({problem}));
+    else if (const char *text = failureText())
         messageBox(tr_(text));
 }
 

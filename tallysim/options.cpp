@@ -41,6 +41,7 @@ std::string usageText()
     return "usage: tallysim --product isdnta|isdnta-pro|56k|56k-i|idsl [--link PATH] [--com N]\n"
            "                [--tapi-name TEXT] [--state FILE] [--serial TEXT] [--switch N] [--country N]\n"
            "                [--line-states LIST] [--log FILE] [--no-echo] [--fault FAULT]...\n"
+           "                [--by-id PATH] [--return-link PATH] [--return-com N]\n"
            "faults (combinable, repeat --fault or separate by commas):\n"
            "  silent | silent-after=N | error=CMD | lose-ati7-head[=N] | baud=N | garbage[=N] | reset-after=CMD\n"
            "  stay-up-after-flash\n";
@@ -87,6 +88,14 @@ std::string parseOptions(const std::vector<std::string> &args, Options &o)
             if (!parseInt(v, 1, 255, n))
                 return "--com takes a number from 1 to 255";
             o.com = n;
+        } else if (arg == "--by-id") {
+            o.byId = v;
+        } else if (arg == "--return-link") {
+            o.returnLink = v;
+        } else if (arg == "--return-com") {
+            if (!parseInt(v, 1, 255, n))
+                return "--return-com takes a number from 1 to 255";
+            o.returnCom = n;
         } else if (arg == "--tapi-name") {
             o.tapiName = v;
         } else if (arg == "--state") {

@@ -15,6 +15,9 @@ struct Options {
     Product product = Product::IsdnTa;
     std::string link;                  // symbolic link to the slave side, "" = none
     int com = 0;                       // registered as "COMn" when > 0
+    std::string byId;                  // symbolic link kept pointing at the port, "" = none
+    std::string returnLink;            // after a drop-off: comes back under this link
+    int returnCom = 0;                 // after a drop-off: comes back registered as "COMn"
     std::string tapiName;              // modem class key DriverDesc, needs com
     std::string stateFile;
     std::optional<std::string> serial;

@@ -41,13 +41,22 @@ bool Registration::registerPort(const std::string &portName, int com, const std:
     return false;
 }
 
-void Registration::renamePort(const std::string &portName)
+void Registration::movePort(const std::string &portName, int com)
 {
-    if (portName_.empty() || portName == portName_)
+    if (portName_.empty())
         return;
-    reg::deleteValue(RegRoot::LocalMachine, kSerialComm, q(portName_));
-    reg::writeString(RegRoot::LocalMachine, kSerialComm, q(portName), QStringLiteral("COM%1").arg(com_));
+    const bool renumbered = com > 0 && com != com_;
+    if (portName == portName_ && !renumbered)
+        return;
+    if (renumbered)
+        com_ = com;
+    const QString comText = QStringLiteral("COM%1").arg(com_);
+    if (portName != portName_)
+        reg::deleteValue(RegRoot::LocalMachine, kSerialComm, q(portName_));
+    reg::writeString(RegRoot::LocalMachine, kSerialComm, q(portName), comText);
     portName_ = portName;
+    if (renumbered && !modemKey_.empty())
+        reg::writeString(RegRoot::LocalMachine, q(modemKey_), QStringLiteral("AttachedTo"), comText);
 }
 
 void Registration::unregisterAll()

@@ -14,8 +14,10 @@ public:
 
     // Registers portName as COMn; with a tapiName also the modem class key.
     bool registerPort(const std::string &portName, int com, const std::string &tapiName, std::string &error);
-    // The port got a new name (a drop-off without a fixed link): move the entry.
-    void renamePort(const std::string &portName);
+    // The port got a new name (a drop-off without a fixed link), and with
+    // com > 0 a new number (re-enumerated): moves the entry in one step, and
+    // the modem class key's AttachedTo with the number.
+    void movePort(const std::string &portName, int com = 0);
     void unregisterAll();
 
 private:

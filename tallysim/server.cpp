@@ -118,6 +118,8 @@ bool Server::start(std::string &error)
         return false;
     if (opts_.com > 0 && !registration_.registerPort(pty_->portName(), opts_.com, opts_.tapiName, error))
         return false;
+    if (!opts_.byId.empty() && !makeLink(opts_.byId, pty_->portName(), error))
+        return false;
     // The first line tells the starter that the port is there and registered.
     std::printf("%s\n", pty_->slavePath().c_str());
     std::fflush(stdout);
@@ -145,6 +147,7 @@ void Server::shutdown()
 {
     saveState();
     registration_.unregisterAll();
+    removeById();
     retiring_.reset();
     pty_.reset();
     log_.event("shut down");
@@ -521,6 +524,7 @@ void Server::dropOff()
     int64_t linger = std::min<int64_t>(300 * kMs, away / 2);
     retiring_ = std::move(pty_);
     retiring_->removeLink();
+    removeById();   // gone with the device, as the system's by-id links are
     retireAtNs_ = now + linger;
     reopenAtNs_ = now + away + (opts_.link.empty() ? linger : 0);
     clientPresent_ = false;
@@ -538,7 +542,9 @@ void Server::comeBack()
     reopenAtNs_ = 0;
     auto fresh = std::make_unique<Pty>();
     std::string error;
-    if (!fresh->open(opts_.link, error)) {
+    // Re-enumerated: the device may come back under another name and number.
+    const std::string &link = opts_.returnLink.empty() ? opts_.link : opts_.returnLink;
+    if (!fresh->open(link, error)) {
         std::fprintf(stderr, "tallysim: cannot come back: %s\n", error.c_str());
         reopenAtNs_ = nowNs() + 500 * kMs;
         return;
@@ -547,10 +553,26 @@ void Server::comeBack()
     restart_ = Restart::None;
     std::printf("%s\n", pty_->slavePath().c_str());
     std::fflush(stdout);
-    registration_.renamePort(pty_->portName());
+    registration_.movePort(pty_->portName(), opts_.returnCom);
+    if (!opts_.byId.empty() && !makeLink(opts_.byId, pty_->portName(), error))
+        std::fprintf(stderr, "tallysim: %s\n", error.c_str());
     clients_ = 0;
     clientPresent_ = pty_->watchFd() < 0;
     log_.event("USB reset: back on " + pty_->portName() + ", firmware date " + device_.firmwareDate());
+}
+
+void Server::removeById()
+{
+    if (opts_.byId.empty())
+        return;
+    // Only while it still names our port: another emulator may have taken it.
+    char target[4096];
+    const ssize_t n = ::readlink(opts_.byId.c_str(), target, sizeof target - 1);
+    if (n <= 0)
+        return;
+    target[n] = 0;
+    if ((pty_ && pty_->portName() == target) || (retiring_ && retiring_->portName() == target))
+        ::unlink(opts_.byId.c_str());
 }
 
 } // namespace sim

@@ -50,6 +50,7 @@ private:
     void startDropOff();
     void dropOff();
     void comeBack();
+    void removeById();
     void finishDownload();
     void saveState();
 

@@ -37,12 +37,14 @@ std::string ScratchDir::read(const std::string& name) const
 
 bool ScratchDir::exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
 
-int ScratchDir::run(const std::string& command, std::string* console) const
+int ScratchDir::run(const std::string& command, std::string* console, std::string* errors) const
 {
-    const std::string cmd = "cd " + shell_quote(path_) + " && " + command + " > .console 2> .stderr";
+    const std::string cmd = "cd " + shell_quote(path_) + " && { " + command + " ; } > .console 2> .stderr";
     int status = std::system(cmd.c_str());
     if (console != nullptr)
         *console = read(".console");
+    if (errors != nullptr)
+        *errors = read(".stderr");
     std::filesystem::remove(file(".console"));
     std::filesystem::remove(file(".stderr"));
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -20,9 +20,10 @@ public:
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;
 
-    // Runs "cd dir && command"; *console gets what it wrote to standard
-    // output (standard error is dropped). Returns the exit status.
-    int run(const std::string& command, std::string* console = nullptr) const;
+    // Runs "cd dir && command" through the shell; *console gets what it
+    // wrote to standard output, *errors what it wrote to standard error.
+    // Returns the exit status.
+    int run(const std::string& command, std::string* console = nullptr, std::string* errors = nullptr) const;
 
 private:
     std::string path_;

@@ -5,6 +5,9 @@
 #include "ptypair.h"
 #include "registry.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace {
 
 const char kKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
@@ -47,3 +50,30 @@ TEST(ComPorts, AvailabilityFollowsTheDeviceNode)
 }
 
 } // namespace
+
+TEST(ComPorts, AStableNameFollowsTheDeviceToItsNewNumber)
+{
+    FreshRoot root;
+    const QString byId = root.file(QStringLiteral("by-id"));
+    ASSERT_TRUE(QDir().mkpath(byId));
+    qputenv("TALLYLINE_SERIAL_BY_ID_DIR", QFile::encodeName(byId));
+    PtyPair before, after;
+    ASSERT_TRUE(before.valid() && after.valid());
+    before.registerAs(3);
+    const QString link = byId + QStringLiteral("/usb-Varnel_ISDN_TA_SN1234-if00");
+    ASSERT_TRUE(QFile::link(before.slavePath(), link));
+    EXPECT_EQ(tl::comPortStableName(3), link);
+    EXPECT_EQ(tl::comPortByStableName(link), 3);
+    EXPECT_EQ(tl::comPortStableName(4), QString());   // no such port
+
+    // Off the bus: the link dangles, the device has no number.
+    reg::deleteValue(RegRoot::LocalMachine, kKey, before.slavePath());
+    after.registerAs(5);
+    EXPECT_EQ(tl::comPortByStableName(link), 0);
+    // Back under another node and number.
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(after.slavePath(), link));
+    EXPECT_EQ(tl::comPortByStableName(link), 5);
+    EXPECT_EQ(tl::comPortByStableName(QString()), 0);
+    qunsetenv("TALLYLINE_SERIAL_BY_ID_DIR");
+}

@@ -28,6 +28,12 @@ protected:
         previousDir = QDir::currentPath();
         QDir::setCurrent(root.path());
         reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Language", "ID", "409");
+        // Serial lock files of the test's own: another program's lock on one
+        // of the machine's ports must not change what a test sees.
+        previousLockDirs = qgetenv("TALLYLINE_SERIAL_LOCK_DIRS");
+        lockDir = root.path() + QStringLiteral("/locks");
+        QDir().mkpath(lockDir);
+        qputenv("TALLYLINE_SERIAL_LOCK_DIRS", QFile::encodeName(lockDir));
     }
     void TearDown() override
     {
@@ -37,6 +43,10 @@ protected:
         devices.clear();
         setUiServices(nullptr);
         QDir::setCurrent(previousDir);
+        if (previousLockDirs.isEmpty())
+            qunsetenv("TALLYLINE_SERIAL_LOCK_DIRS");
+        else
+            qputenv("TALLYLINE_SERIAL_LOCK_DIRS", previousLockDirs);
     }
     FakeDevice &device(FakeProduct product, int com)
     {
@@ -78,6 +88,8 @@ protected:
     FreshRoot root;
     ScriptedUiServices ui;
     QString previousDir;
+    QString lockDir;
+    QByteArray previousLockDirs;
     std::vector<std::unique_ptr<FakeDevice>> devices;
     std::unique_ptr<TcontainerFrame> frame;
     bool terminated = false;

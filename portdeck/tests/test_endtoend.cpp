@@ -81,3 +81,57 @@ TEST_F(WithTallysim, TapiDetectionSetsTheClockInUsOrder)
     EXPECT_TRUE(log.contains(QLatin1String("AT#D=4:7:99"))) << qPrintable(log.left(2000));
     EXPECT_TRUE(log.contains(QLatin1String("AT#T=9:5:3")));
 }
+
+TEST_F(WithTallysim, UsbResetFollowsTheDeviceToItsNewPortByItsByIdLink)
+{
+    // A USB modem that comes back from its reset under another device node
+    // and COM number, found again through its by-id link.
+    const QString byId = root.file(QStringLiteral("by-id"));
+    QDir().mkpath(byId);
+    struct ByIdDirectory {
+        QByteArray previous = qgetenv("TALLYLINE_SERIAL_BY_ID_DIR");
+        explicit ByIdDirectory(const QString &dir) { qputenv("TALLYLINE_SERIAL_BY_ID_DIR", QFile::encodeName(dir)); }
+        ~ByIdDirectory()
+        {
+            if (previous.isEmpty())
+                qunsetenv("TALLYLINE_SERIAL_BY_ID_DIR");
+            else
+                qputenv("TALLYLINE_SERIAL_BY_ID_DIR", previous);
+        }
+    } byIdDirectory(byId);
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Business Modem",
+                     "Serial Number1", "SN77");   // not a first install
+    const bool started = sim("56k", 2,
+                             {"--serial", "SN77", "--by-id", byId + "/usb-Varnel_56K_Business_Modem_SN77-if00",
+                              "--return-link", root.file("ttyCOM5"), "--return-com", "5", "--fault",
+                              "reset-after=ati3"});
+    if (!started)
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    detected();
+    ASSERT_EQ(frame->ModemCount, 1);
+    click(button(0));
+    ASSERT_TRUE(waitFor([this] { return milestones.contains("56KModem"); }));
+    frame->currentActivity = "Appwizard";   // the configuration tool is running
+    frame->ApdComPort1->putString(QByteArrayLiteral("ati3\r"));
+    // Meanwhile another device takes the number the modem had.
+    FakeDevice &other = device(FakeProduct::IsdnTa, 2);
+    ASSERT_TRUE(waitFor([this] { return logHas("CloseComPort_NonTAPI() return\n"); }));
+    EXPECT_TRUE(other.commands().isEmpty());
+    EXPECT_TRUE(logHas("start of power cycle\n"));
+    EXPECT_TRUE(logHas("device came back as COM5\n"));
+    EXPECT_TRUE(logHas("re-open comport after power-cycle\n"));
+    EXPECT_FALSE(logHas("failed to re-open after power-cycle\n"));
+    EXPECT_TRUE(frame->ApdComPort1->isOpen());
+    EXPECT_EQ(frame->ApdComPort1->comNumber(), 5);
+    EXPECT_EQ(frame->currentDevice.nComnPort, 5);
+    EXPECT_EQ(frame->deviceRecords[0].nComnPort, 5);
+    EXPECT_TRUE(button(0)->hint().endsWith("(COM5)")) << qPrintable(button(0)->hint());
+
+    // The link works on the new port: the way back says goodbye to the modem there.
+    click(frame->backbtn);
+    ASSERT_TRUE(waitFor([this] { return transcript(2).contains(QLatin1String("USB reset: back on")); }));
+    const QString log = transcript(2);
+    EXPECT_TRUE(log.indexOf(QLatin1String("> AT%S=")) > log.indexOf(QLatin1String("USB reset: back on")))
+        << qPrintable(log.right(1500));
+}

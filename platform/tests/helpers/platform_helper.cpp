@@ -8,14 +8,18 @@
 //   exists <name>                     exit code 0 when a live process holds the named lock, else 1
 //   shmwrite <name> <text>            creates the block and puts the text in, keeps it open until killed
 //   shmread <name>                    prints the text in an existing block (exit 1 when there is none)
+//   openport <n>                      opens COMn: prints "opened", "no-permission <device> <group> <0|1>",
+//                                     "in-use <pid> <program>" or "error"
 //   exit <code>                       ends at once with that code
 
 #include "inifile.h"
 #include "paths.h"
 #include "registry.h"
+#include "serialport.h"
 #include "sharedmemory.h"
 #include "singleinstance.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 
@@ -121,6 +125,24 @@ int shmRead(const QString &name)
     return 0;
 }
 
+int openPort(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    TApdComPort port;
+    port.setComNumber(std::atoi(argv[2]));
+    try {
+        port.open();
+        std::puts("opened");
+    } catch (const EApdPortNoPermission &e) {
+        std::printf("no-permission %s %s %d\n", qPrintable(e.device()), qPrintable(e.group()), int(e.groupGrantsAccess()));
+    } catch (const EApdPortInUse &e) {
+        std::printf("in-use %lld %s\n", static_cast<long long>(e.pid()), qPrintable(e.program()));
+    } catch (const EApdPortError &e) {
+        std::printf("error %s\n", e.what());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -147,6 +169,8 @@ int main(int argc, char **argv)
         return shmWrite(name, argv[3]);
     if (!std::strcmp(mode, "shmread"))
         return shmRead(name);
+    if (!std::strcmp(mode, "openport") && argc > 2)
+        return openPort(argc, argv);
     if (!std::strcmp(mode, "exit"))
         return argc > 2 ? std::atoi(argv[2]) : 0;
     return 2;
