@@ -37,12 +37,20 @@ int main(int argc, char **argv)
         CPatchwellApp app;
         // Asked to end by the session or a caller (SIGTERM, SIGINT): as Exit from
         // the tray menu, so the sheet is cancelled and the engine unregistered.
+        bool terminated = false;
         std::unique_ptr<QSocketNotifier> notifier;
         if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
             notifier = std::make_unique<QSocketNotifier>(signalPipe[1], QSocketNotifier::Read);
-            QObject::connect(notifier.get(), &QSocketNotifier::activated, &app, [&app] {
+            QObject::connect(notifier.get(), &QSocketNotifier::activated, &app, [&app, &terminated] {
                 char c;
                 [[maybe_unused]] const auto n = ::read(signalPipe[1], &c, 1);
+                terminated = true;
+                // A box still up (one of the start's, before the main loop runs)
+                // would hold the program: closed, its caller goes on and sees the end.
+                while (QWidget *box = QApplication::activeModalWidget()) {
+                    if (!box->close())
+                        break;
+                }
                 if (app.mainFrame())
                     app.mainFrame()->OnExit();
                 else
@@ -63,7 +71,7 @@ int main(int argc, char **argv)
             QCoreApplication::installTranslator(&qtTexts);
         QStringList arguments = application.arguments().mid(1);
         const DemoOptions demo = takeDemoOptions(arguments);
-        if (app.InitInstance(arguments)) {
+        if (app.InitInstance(arguments) && !terminated) {
             startDemoTour(app, demo);
             rc = application.exec();
         }

@@ -86,6 +86,28 @@ TEST_F(Program, ConfigOnlyOpensTheRequestedProductAtOnceAndEndsWithTheSheet)
     EXPECT_TRUE(checked);
 }
 
+TEST_F(Program, EndedBySigtermWhileAStartUpBoxIsUp)
+{
+    // Offscreen there is no tray: the real program waits in its failure box.
+    QProcess program;
+    program.setProgram(QCoreApplication::applicationDirPath() + "/patchwell");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start();
+    ASSERT_TRUE(program.waitForStarted(10000));
+    QTest::qWait(1500);
+    ASSERT_EQ(program.state(), QProcess::Running);
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(10000));
+    if (program.state() != QProcess::NotRunning) {
+        program.kill();
+        program.waitForFinished();
+    }
+    // Ended the normal way: the engine is unregistered again.
+    EXPECT_FALSE(reg::keyExists(RegRoot::ClassesRoot, kClassKey));
+}
+
 TEST_F(Program, WithoutATrayOnlyACallerOfTheSheetGetsIt)
 {
     tray.available = false;
