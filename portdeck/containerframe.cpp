@@ -232,7 +232,7 @@ void TcontainerFrame::connectHandlers()
 void TcontainerFrame::createDialogs()
 {
     AboutBox = new TAboutBox(versionText, dictionary, this);
-    DebugForm = new TDebugForm(nullptr);
+    DebugForm = new TDebugForm(this);   // a window of its own, gone with the main window
     NonModalMsgBox = new TNonModalMsgBox(dictionary, this);
     connect(NonModalMsgBox, &TNonModalMsgBox::restoreClicked, this, [this] { bRestoreClicked = true; });
     PromptMsgForm = new TPromptMsgForm(dictionary, this);

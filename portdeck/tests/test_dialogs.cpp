@@ -6,6 +6,7 @@
 #include "formfixture.h"
 #include "portdeckdictionary.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
@@ -134,4 +135,14 @@ TEST_F(PortdeckForm, PressedPanelButtonTurnsYellowAndMovesUntilReleased)
     EXPECT_EQ(detect->label()->pos(), label);
     EXPECT_EQ(detect->picture()->pos(), picture);
     EXPECT_EQ(detect->label()->palette().color(QPalette::WindowText), QColor(Qt::white));
+}
+
+TEST_F(PortdeckForm, TheSmallWindowsGoWithTheMainWindow)
+{
+    start();
+    frame->createDialogs();
+    frame.reset();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->inherits("TDebugForm") || w->inherits("TPromptMsgForm") || w->inherits("TAboutBox"))
+            << qPrintable(w->objectName());
 }
