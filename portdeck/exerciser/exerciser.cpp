@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -210,10 +211,13 @@ void Exerciser::startDevices()
                              QStringLiteral("Software\\Varnel\\Tallyline\\Portdeck\\%1").arg(QLatin1String(k.registryKey)),
                              "Serial Number1", QLatin1String(k.serial));
         const QString tapi = tapiMode_ ? QString::fromLatin1(k.tapi) : QString();
-        if (!sims_->add(QLatin1String(k.product), com, QLatin1String(k.serial), tapi))
+        QStringList extra;
+        if (k.product == kinds[0].product && chance(35))
+            extra << QStringLiteral("--country") << QString::number(1 + pick(6));   // a European line
+        if (!sims_->add(QLatin1String(k.product), com, QLatin1String(k.serial), tapi, extra))
             note(QStringLiteral("tallysim %1 did not start").arg(QLatin1String(k.product)));
-        note(QStringLiteral("device %1 on COM%2%3").arg(QLatin1String(k.product)).arg(com)
-                 .arg(tapiMode_ ? QStringLiteral(" (TAPI)") : QString()));
+        note(QStringLiteral("device %1 on COM%2%3 %4").arg(QLatin1String(k.product)).arg(com)
+                 .arg(tapiMode_ ? QStringLiteral(" (TAPI)") : QString(), extra.join(QLatin1Char(' '))));
         returnAtMs_ << -1;
         com += 1 + pick(2);
     }
@@ -261,7 +265,11 @@ int Exerciser::run()
     startProgram();
 
     beatTimer_.setInterval(100);
-    connect(&beatTimer_, &QTimer::timeout, this, [this] { lastBeat = clock_.elapsed(); });
+    connect(&beatTimer_, &QTimer::timeout, this, [this] {
+        lastBeat = clock_.elapsed();
+        if (loopLevel() <= 1)
+            topLevelSeenMs_ = clock_.elapsed();
+    });
     beatTimer_.start();
     wayOutTimer_.setInterval(250);
     connect(&wayOutTimer_, &QTimer::timeout, this, [this] { checkWayOut(); });
@@ -343,11 +351,27 @@ void Exerciser::act()
         actInBox();
         return;
     }
+    // Inside a wait, the ways out are what the program must survive most.
+    if (loopLevel() >= 2 && chance(10)) {
+        const int way = pick(10);
+        if (way < 5) {
+            if (usable(frame_->backbtn)) {
+                note(QStringLiteral("click backbtn inside a wait"));
+                QTest::mouseClick(frame_->backbtn, Qt::LeftButton, {}, QPoint(20, 10));
+            }
+        } else if (way < 8) {
+            clickToolButton(true);
+        } else {
+            closeWindow();
+        }
+        return;
+    }
     if (QApplication::activeModalWidget() && chance(70)) {
         actInBox();
         return;
     }
-    const int r = pick(100);
+    // On a tool screen the user mostly works in the tool.
+    const int r = shownForm() && chance(50) ? 30 + pick(32) : pick(100);
     if (r < 18)
         clickToolButton(false);
     else if (r < 30)
@@ -388,8 +412,10 @@ void Exerciser::clickToolButton(bool exitToo)
     if (exitToo) {
         buttons = {frame_->TerminateBtn, frame_->ExitBtn};
     } else {
-        buttons = {frame_->detectBtn, frame_->appwizBtn, frame_->terminalbtn, frame_->flashdiskbtn,
-                   frame_->updatebtn, frame_->SpidBtn, frame_->protomonitorbtn, frame_->backbtn,
+        // The ISDN TA's screens, where most waits are, come up more often.
+        buttons = {frame_->detectBtn, frame_->appwizBtn, frame_->appwizBtn, frame_->appwizBtn, frame_->terminalbtn,
+                   frame_->flashdiskbtn, frame_->SpidBtn, frame_->SpidBtn, frame_->protomonitorbtn,
+                   frame_->backbtn, frame_->updatebtn,
                    frame_->helpBtn, frame_->OnlineManualBtn, frame_->supportBtn, frame_->contactsBtn};
         if (!chance(20))   // the top row is used less often
             buttons.erase(buttons.end() - 4, buttons.end());
@@ -439,6 +465,10 @@ void Exerciser::actInForm()
     if (widgets.isEmpty())
         return;
     QWidget *w = widgets[pick(int(widgets.size()))];
+    // The ways out of a tool are taken less often than its other controls.
+    static const QRegularExpression leaving(QStringLiteral("Cancel|Abbrechen|Back|Zurück|Done|Fertig|Close|Schlie"));
+    if (auto *b = qobject_cast<QAbstractButton *>(w); b && b->text().contains(leaving) && chance(60))
+        w = widgets[pick(int(widgets.size()))];
     if (auto *combo = qobject_cast<QComboBox *>(w)) {
         if (combo->count() == 0)
             return;
@@ -548,13 +578,20 @@ void Exerciser::checkWayOut()
         stuckSinceMs_ = -1;
         return;
     }
+    // A wait that never returns keeps answering events, so the watchdog does not see it.
+    const qint64 nestedMs = clock_.elapsed() - topLevelSeenMs_;
+    if (nestedMs > qint64(options_.stuckSeconds) * 2000) {
+        fail(QStringLiteral("a nested loop has been running for %1 ms (level %2)").arg(nestedMs).arg(loopLevel()));
+        return;
+    }
     const bool idle = loopLevel() <= 1 && !QApplication::activeModalWidget();
     const bool productScreen = frame_->modemSelected != QLatin1String("None") && frame_->isVisible();
-    bool wayOut = frame_->backbtn->isEnabled();
-    if (!wayOut) {
-        for (QWidget *w : candidates(shownForm()))
-            wayOut = wayOut || qobject_cast<QPushButton *>(w);
-    }
+    // A tool form shown must offer a button of its own; without one, Back must be there.
+    QWidget *form = shownForm();
+    bool formWay = false;
+    for (QWidget *w : candidates(form))
+        formWay = formWay || qobject_cast<QPushButton *>(w);
+    const bool wayOut = form ? formWay : frame_->backbtn->isEnabled();
     if (!idle || !productScreen || wayOut) {
         stuckSinceMs_ = -1;
         return;

@@ -100,6 +100,7 @@ private:
     bool finishing_ = false;
     int failures_ = 0;
     qint64 stuckSinceMs_ = -1;
+    qint64 topLevelSeenMs_ = 0;   // when the event loop was last seen at its top level
     qint64 restartAtMs_ = -1;
     QList<qint64> returnAtMs_;   // per device, -1 when present
     int actions_ = 0;

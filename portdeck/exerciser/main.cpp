@@ -14,12 +14,26 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <unistd.h>
 
 namespace {
+
+// Written by the crash handler as it is: the seed and where the actions are.
+char gCrashNote[1024];
+size_t gCrashNoteLength = 0;
+
+void onCrash(int sig)
+{
+    [[maybe_unused]] ssize_t n = ::write(2, gCrashNote, gCrashNoteLength);
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
 
 // Aborts the process when the event loop has not answered for too long.
 void watch(const Exerciser &exerciser, const ExerciserOptions &options, const std::atomic<bool> &done)
@@ -84,8 +98,18 @@ int main(int argc, char **argv)
     }
     if (options.logPath.isEmpty())
         options.logPath = QStringLiteral("exerciser-%1.log").arg(options.seed);
+    if (!options.logPath.startsWith(QLatin1Char('/')))   // the run moves into its own directory
+        options.logPath = QDir::currentPath() + QLatin1Char('/') + options.logPath;
     std::fprintf(stderr, "exerciser: seed %llu, %d s, action log %s\n",
                  static_cast<unsigned long long>(options.seed), options.seconds, qPrintable(options.logPath));
+
+    gCrashNoteLength = size_t(std::snprintf(gCrashNote, sizeof gCrashNote,
+                                            "exerciser: FAILED (seed %llu): crashed; action log %s\n",
+                                            static_cast<unsigned long long>(options.seed),
+                                            qPrintable(options.logPath)));
+    gCrashNoteLength = std::min(gCrashNoteLength, sizeof gCrashNote - 1);
+    for (int sig : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
+        std::signal(sig, onCrash);
 
     // A machine state of its own, the emulators on the same clock, no display needed.
     QTemporaryDir root;
@@ -97,8 +121,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);   // the window comes and goes within one run
     tl::setTimeScale(scale.toDouble());
-    if (options.logPath.startsWith(QLatin1Char('/')) == false)
-        options.logPath = QDir::currentPath() + QLatin1Char('/') + options.logPath;
 
     int status = 0;
     {

@@ -10,9 +10,11 @@ SimDevices::~SimDevices()
     stopAll();
 }
 
-bool SimDevices::add(const QString &product, int com, const QString &serial, const QString &tapiName)
+bool SimDevices::add(const QString &product, int com, const QString &serial, const QString &tapiName,
+                     const QStringList &extra)
 {
     Device d;
+    d.extra = extra;
     d.product = product;
     d.com = com;
     d.tapiName = tapiName;
@@ -52,6 +54,7 @@ bool SimDevices::start(Device &d)
         args << "--tapi-name" << d.tapiName;
     if (!d.faults.isEmpty())
         args << "--fault" << d.faults;
+    args << d.extra;
     d.process = std::make_unique<QProcess>();
     d.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     d.process->start(tl::programDirectory() + QStringLiteral("/tallysim"), args);

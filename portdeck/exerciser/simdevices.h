@@ -17,13 +17,15 @@ public:
         QString tapiName;  // "" in direct mode
         std::unique_ptr<QProcess> process;
         QString faults;    // in force, "" = none
+        QStringList extra; // further tallysim arguments
     };
 
     // root: the machine state directory; the links, logs and fault files go there.
     explicit SimDevices(const QString &root) : root_(root) {}
     ~SimDevices();
 
-    bool add(const QString &product, int com, const QString &serial, const QString &tapiName);
+    bool add(const QString &product, int com, const QString &serial, const QString &tapiName,
+             const QStringList &extra = {});
     int count() const { return int(devices_.size()); }
     const Device &device(int i) const { return devices_[size_t(i)]; }
 
