@@ -489,6 +489,16 @@ void Exerciser::actInForm()
     } else {
         note(QStringLiteral("click ") + describe(w));
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(std::min(8, w->width() / 2), w->height() / 2));
+        // An impatient second click, often inside the first one's wait.
+        if (chance(15)) {
+            QTimer::singleShot(pick(40), this, [this, target = QPointer<QWidget>(w)] {
+                if (!finishing_ && usable(target)) {
+                    note(QStringLiteral("click again ") + describe(target));
+                    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(std::min(8, target->width() / 2),
+                                                                         target->height() / 2));
+                }
+            });
+        }
     }
 }
 
@@ -535,6 +545,11 @@ void Exerciser::pressKey()
         target = QApplication::focusWidget();
     if (!target)
         target = frame_.get();
+    if (chance(10)) {   // the window's popup menu has the About box
+        note(QStringLiteral("menu About..."));
+        frame_->AboutPortdeck1->trigger();
+        return;
+    }
     const bool escape = chance(50);
     note(QStringLiteral("press %1 in %2").arg(escape ? "Escape" : "Enter", describe(target)));
     QTest::keyClick(target, escape ? Qt::Key_Escape : Qt::Key_Return);
