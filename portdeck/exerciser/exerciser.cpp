@@ -131,11 +131,27 @@ QString Exerciser::openFileName(QWidget *parent, const QString &title, const QSt
 {
     note(QStringLiteral("open dialog: ") + title);
     dialogPause(parent, 20 + pick(300));
-    // Only the firmware updater is given a file: anything else would open it with another program.
-    bool updater = false;
-    for (QWidget *w = parent; w; w = w->parentWidget())
+    // Only the companion tools are given a file: Portdeck's own browsing
+    // would start the chosen file with another program.
+    bool updater = false, tool = false;
+    for (QWidget *w = parent; w; w = w->parentWidget()) {
         updater = updater || w->inherits("TSprocketForm");
-    const QString answer = updater && chance(60) ? firmwareFile_ : QString();
+        tool = tool || w->inherits("TSprocketForm") || w->inherits("TWicketForm") || w->inherits("TGantryForm");
+    }
+    QString answer;
+    if (updater && chance(50)) {
+        answer = firmwareFile_;
+    } else if (tool && chance(50)) {
+        // Any bytes at all: a damaged capture, image or file to send.
+        answer = options_.root + QStringLiteral("/random-%1.bin").arg(pick(4));
+        QFile f(answer);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            QByteArray bytes(pick(4000), Qt::Uninitialized);
+            for (char &c : bytes)
+                c = char(pick(256));
+            f.write(bytes);
+        }
+    }
     note(QStringLiteral("open dialog answered \"%1\"").arg(answer));
     return answer;
 }
