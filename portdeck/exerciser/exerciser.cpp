@@ -120,7 +120,6 @@ void Exerciser::dialogPause(QWidget *parent, int ms)
 {
     // A dialog's own loop, short; it ends with its parent as a real one does.
     QEventLoop loop;
-    QPointer<QWidget> owner(parent);
     if (parent)
         connect(parent, &QObject::destroyed, &loop, &QEventLoop::quit);
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -130,7 +129,12 @@ void Exerciser::dialogPause(QWidget *parent, int ms)
 QString Exerciser::openFileName(QWidget *parent, const QString &title, const QString &, const QString &)
 {
     note(QStringLiteral("open dialog: ") + title);
+    const QPointer<QWidget> owner(parent);
     dialogPause(parent, 20 + pick(300));
+    if (parent && !owner) {   // as a real dialog: gone with its parent, nothing chosen
+        note(QStringLiteral("open dialog gone with its parent"));
+        return {};
+    }
     // Only the companion tools are given a file: Portdeck's own browsing
     // would start the chosen file with another program.
     bool updater = false, tool = false;
@@ -159,7 +163,10 @@ QString Exerciser::openFileName(QWidget *parent, const QString &title, const QSt
 QString Exerciser::saveFileName(QWidget *parent, const QString &title, const QString &, const QString &)
 {
     note(QStringLiteral("save dialog: ") + title);
+    const QPointer<QWidget> owner(parent);
     dialogPause(parent, 20 + pick(300));
+    if (parent && !owner)
+        return {};
     const QString answer = chance(50) ? options_.root + QStringLiteral("/saved-%1.txt").arg(pick(3)) : QString();
     note(QStringLiteral("save dialog answered \"%1\"").arg(answer));
     return answer;
