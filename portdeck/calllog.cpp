@@ -46,11 +46,11 @@ void TcontainerFrame::buildCallLogPage()
     ExportBtn->setGeometry(400, 4, 86, 24);
 
     lblNumber = columnLabel("lblNumber", Sheet_CallLog, 8, 110);
-    lblPort = columnLabel("lblPort", Sheet_CallLog, 144, 44);
+    lblPort = columnLabel("lblPort", Sheet_CallLog, 144, 50);
     lblDate = columnLabel("lblDate", Sheet_CallLog, 194, 70);
     lblTime = columnLabel("lblTime", Sheet_CallLog, 266, 70);
     lblProtocol = columnLabel("lblProtocol", Sheet_CallLog, 338, 80);
-    lblCharge = columnLabel("lblCharge", Sheet_CallLog, 414, 76);
+    lblCharge = columnLabel("lblCharge", Sheet_CallLog, 410, 80);
     lblCharge->setText(QStringLiteral("Charge Units"));
 
     CallLogMemo = new QPlainTextEdit(Sheet_CallLog);

@@ -13,6 +13,7 @@
 #include "widgets.h"
 #include "windowmessages.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -40,6 +41,13 @@ TcontainerFrame::TcontainerFrame(const QStringList &args, LanguageDictionary *di
     buildComponents();
     buildLayout();
     buildCallLogPage();
+
+    // A box the user opens before the start timer has run must not be taken
+    // for the main loop: the level is bounded from the start and lowered each
+    // time the event loop goes idle at a lower level.
+    mainLoopLevel = QThread::currentThread()->loopLevel() + 1;
+    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TcontainerFrame::noteLoopLevel);
 
     // Button layout of version 3.2: Help and Contacts stay hidden.
     if (productVersion > QLatin1String("3.1")) {
@@ -232,7 +240,7 @@ void TcontainerFrame::connectHandlers()
 void TcontainerFrame::createDialogs()
 {
     AboutBox = new TAboutBox(versionText, dictionary, this);
-    DebugForm = new TDebugForm(nullptr);
+    DebugForm = new TDebugForm(this);   // a window of its own, gone with the main window
     NonModalMsgBox = new TNonModalMsgBox(dictionary, this);
     connect(NonModalMsgBox, &TNonModalMsgBox::restoreClicked, this, [this] { bRestoreClicked = true; });
     PromptMsgForm = new TPromptMsgForm(dictionary, this);
@@ -262,11 +270,16 @@ void TcontainerFrame::FormCreate()
     formCreated_ = true;
 }
 
-void TcontainerFrame::TimerAtOpenTimer()
+void TcontainerFrame::noteLoopLevel()
 {
     const int level = QThread::currentThread()->loopLevel();
     if (mainLoopLevel < 0 || level < mainLoopLevel)
         mainLoopLevel = level;
+}
+
+void TcontainerFrame::TimerAtOpenTimer()
+{
+    noteLoopLevel();
     if (++timerAtOpenTicks_ < 2)
         return;
     TimerAtOpen->setEnabled(false);

@@ -265,8 +265,11 @@ public:
     // and both steps wait until every loop has returned.
     void unloadAndFinish(std::function<void()> finish);
     bool exitPending() const { return !pendingFinish_.isEmpty(); }
-    // Loop level of the main loop, as seen by the first timer ticks; -1 before.
+    // Loop level of the main loop: the lowest level at which the event loop
+    // has gone idle since the window was made, and never above one more than
+    // the level the window was made at.
     int mainLoopLevel = -1;
+    void noteLoopLevel();
     void countryQuery();
     QString quillonSerialNumber() const;
     int libraryLanguage() const;

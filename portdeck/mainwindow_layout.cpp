@@ -91,6 +91,7 @@ void TcontainerFrame::buildLayout()
     helpBtn->move(20, 52);
     contactsBtn->move(380, 52);
     OnlineManualBtn->move(155, 52);
+    OnlineManualBtn->resize(130, 18);   // room for the longer translations
     supportBtn->move(500, 52);
 
     OptionsPageControl = makePages("OptionsPageControl", this, {0, 70, 131, 355});

@@ -117,6 +117,14 @@ PanelButton::PanelButton(const QString &objectName, const QString &caption, cons
     paintAvailable(true);
 }
 
+void PanelButton::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    // The label keeps its left edge and a 2-pixel margin on the right.
+    const int left = label_->x() - (down_ ? 3 : 0);
+    label_->resize(width() - 2 - left, label_->height());
+}
+
 void PanelButton::setCaption(const QString &text)
 {
     label_->setText(text);

@@ -12,7 +12,7 @@ void TQuillonForm::buildAodiPage()
     CkBox_EnAODI = checkBox(p, "CkBox_EnAODI", "Enable AO/DI", 16, 12, 250);
     GBox_AODI = groupBox(p, "GBox_AODI", "AO/DI Settings", 8, 36, 497, 186);
     QWidget *g = GBox_AODI;
-    label(g, "SText_AODIProvider", "Long Distance Packet Carrier:", 10, 24, 200);
+    label(g, "SText_AODIProvider", "Long Distance Packet Carrier:", 10, 24, 208);
     Edit_AODI_Provider = named(new QLineEdit(g), "Edit_AODI_Provider", 220, 20, 80, 21);
     Edit_AODI_Provider->setMaxLength(4);
     label(g, "SText_AODIDN", "Packet Telephone Number:", 10, 54, 200);

@@ -8,7 +8,7 @@ using namespace quillon;
 void TQuillonForm::buildDataPage()
 {
     QWidget *p = DataSheet;
-    label(p, "SText_DataIncoming", "Incoming Call Protocol:", 16, 20, 160);
+    label(p, "SText_DataIncoming", "Incoming Call Protocol:", 16, 20, 172);
     Combo_DataIncoming = combo(p, "Combo_DataIncoming",
                                {"Auto Protocol Detect", "V.120 Rate Adaptation", "Internet Access (PPP)",
                                 "X.75", "Asynchronous 128K ", "Advanced Asynchronous 128K"},

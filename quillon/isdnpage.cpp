@@ -38,12 +38,14 @@ void TQuillonForm::buildIsdnPage()
     Edit_IsdnSpid1 = digitsEdit(g, "Edit_IsdnSpid1", 20, 150, 132, 150);
     label(g, "SText_IsdnSpid2", "SPID 2:", 10, 164, 130);
     Edit_IsdnSpid2 = digitsEdit(g, "Edit_IsdnSpid2", 20, 150, 160, 150);
-    label(g, "SText_TEIDN1", "TEI 1:", 310, 52, 50);
-    TEIDN1_Combo = combo(g, "TEIDN1_Combo", {"Automatic Assignment", "Fixed Assignment"}, 310, 68, 120);
-    DN1_SpinEdit = named(new TeiSpinEdit(g, false), "DN1_SpinEdit", 435, 68, 50, 21);
-    label(g, "SText_TEIDN2", "TEI 2:", 310, 100, 50);
-    TEIDN2_Combo = combo(g, "TEIDN2_Combo", {"Automatic Assignment", "Fixed Assignment"}, 310, 116, 120);
-    DN2_SpinEdit = named(new TeiSpinEdit(g, false), "DN2_SpinEdit", 435, 116, 50, 21);
+    // Each TEI: its caption and fixed value on one line, the assignment below
+    // at full width, so that either language's item shows whole.
+    label(g, "SText_TEIDN1", "TEI 1:", 310, 48, 50);
+    TEIDN1_Combo = combo(g, "TEIDN1_Combo", {"Automatic Assignment", "Fixed Assignment"}, 310, 69, 177);
+    DN1_SpinEdit = named(new TeiSpinEdit(g, false), "DN1_SpinEdit", 437, 46, 50, 21);
+    label(g, "SText_TEIDN2", "TEI 2:", 310, 98, 50);
+    TEIDN2_Combo = combo(g, "TEIDN2_Combo", {"Automatic Assignment", "Fixed Assignment"}, 310, 119, 177);
+    DN2_SpinEdit = named(new TeiSpinEdit(g, false), "DN2_SpinEdit", 437, 96, 50, 21);
     CkBox_IsdnDataLink = checkBox(g, "CkBox_IsdnDataLink", "Data Link Startup Delay", 10, 200, 300);
 
     g = GBox_Euro;

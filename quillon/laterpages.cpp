@@ -84,9 +84,9 @@ void TQuillonForm::buildWizardPages()
 
     label(MSNSheet, "SText_MSNArea", "Area Code:", 24, 40, 150);
     Edit_MSNArea = digitsEdit(MSNSheet, "Edit_MSNArea", 5, 180, 36, 80);
-    label(MSNSheet, "SText_MSNPort1", "MSN for Phone Port 1:", 24, 76, 150);
+    label(MSNSheet, "SText_MSNPort1", "MSN for Phone Port 1:", 24, 76, 155);
     Edit_MSNPort1 = digitsEdit(MSNSheet, "Edit_MSNPort1", 20, 180, 72, 200);
-    label(MSNSheet, "SText_MSNPort2", "MSN for Phone Port 2:", 24, 112, 150);
+    label(MSNSheet, "SText_MSNPort2", "MSN for Phone Port 2:", 24, 112, 155);
     Edit_MSNPort2 = digitsEdit(MSNSheet, "Edit_MSNPort2", 20, 180, 108, 200);
     label(MSNSheet, "SText_MSNData", "MSN for Data:", 24, 148, 150);
     Edit_MSNData = digitsEdit(MSNSheet, "Edit_MSNData", 20, 180, 144, 200);

@@ -315,7 +315,8 @@ void TQuillonForm::relayoutForLanguage()
     k = int(tx("Advanced Configuration...").size());
     ConfigureBtn->resize(6 * k + 20, ConfigureBtn->height());
     BtnProfile->move(ConfigureBtn->x() + 6 * k + 22, BtnProfile->y());
-    k = n(ResetBtn);
+    // The two buttons of the reset page share one width, that of the longer caption.
+    k = std::max(n(ResetBtn), n(Btn_ResetISDNLine));
     ResetBtn->setGeometry(GroupBox1->width() - 6 * k - 30, ResetBtn->y(), 6 * k + 20, ResetBtn->height());
     StaticText54->resize(ResetBtn->x() - StaticText54->x() - 2, StaticText54->height());
     Btn_ResetISDNLine->setGeometry(ResetBtn->x(), Btn_ResetISDNLine->y(), ResetBtn->width(),

@@ -18,6 +18,12 @@ void TQuillonForm::buildVoicePage()
     SText_AdvCall = label(p, "SText_AdvCall", "Advanced Call Features:", 8, 184, 140);
     SText_DynVO = label(p, "SText_DynVO", "Dynamic Voice Override:", 8, 224, 140);
     STextVoiceMail = label(p, "STextVoiceMail", "ISDN Line Voice Mail:", 8, 230, 140);
+    // Longer translations take a second line beside the port columns.
+    for (QLabel *l : {SText_AdvCall, SText_DynVO, STextVoiceMail}) {
+        l->setWordWrap(true);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        l->resize(l->width(), 34);
+    }
 
     GBox_Port1 = groupBox(p, "GBox_Port1", "Phone Port 1", 150, 4, 170, 201);
     GBox_Port2 = groupBox(p, "GBox_Port2", "Phone Port 2", 330, 4, 170, 201);
@@ -33,7 +39,7 @@ void TQuillonForm::buildVoicePage()
         vol->setRange(0, 9);
         vol->setPageStep(1);
         QCheckBox *adv = checkBox(g, one ? "AdvCall1_CkBox" : "AdvCall2_CkBox", "Enable", 8, 168, 80);
-        QPushButton *settings = button(g, one ? "AdvVoice1Btn" : "AdvVoice2Btn", "Settings", 92, 160, 70);
+        QPushButton *settings = button(g, one ? "AdvVoice1Btn" : "AdvVoice2Btn", "Settings", 90, 160, 76);
         if (one) {
             Combo_ADP1_DN = dn; CkBox_ADP1_CallerID = cid; Combo_ADP1_Bearer = bearer;
             TrackBar_ADP1_RecieveVol = vol; AdvCall1_CkBox = adv; AdvVoice1Btn = settings;

@@ -42,9 +42,12 @@ std::string usageText()
            "                [--tapi-name TEXT] [--state FILE] [--serial TEXT] [--switch N] [--country N]\n"
            "                [--line-states LIST] [--log FILE] [--no-echo] [--fault FAULT]...\n"
            "                [--by-id PATH] [--return-link PATH] [--return-com N]\n"
+           "                [--fault-file FILE]\n"
            "faults (combinable, repeat --fault or separate by commas):\n"
            "  silent | silent-after=N | error=CMD | lose-ati7-head[=N] | baud=N | garbage[=N] | reset-after=CMD\n"
-           "  stay-up-after-flash\n";
+           "  stay-up-after-flash\n"
+           "signals: SIGUSR1 takes the faults in --fault-file instead (empty: none);\n"
+           "         SIGUSR2 resets the device off the bus and back\n";
 }
 
 std::string parseOptions(const std::vector<std::string> &args, Options &o)
@@ -123,6 +126,8 @@ std::string parseOptions(const std::vector<std::string> &args, Options &o)
                 return "--line-states needs at least one state";
         } else if (arg == "--log") {
             o.logFile = v;
+        } else if (arg == "--fault-file") {
+            o.faultFile = v;
         } else if (arg == "--fault") {
             std::string err = parseFault(v, o.faults);
             if (!err.empty())

@@ -27,6 +27,7 @@ struct Options {
     std::string logFile;
     bool noEcho = false;
     FaultConfig faults;
+    std::string faultFile;             // re-read on SIGUSR1, "" = none
 };
 
 // Returns an error text, or "" when the arguments were fine.

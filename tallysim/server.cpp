@@ -18,10 +18,10 @@ namespace {
 
 int gSignalPipe[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int sig)
 {
     int saved = errno;
-    char c = 1;
+    char c = static_cast<char>(sig);
     [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &c, 1);
     errno = saved;
 }
@@ -111,6 +111,8 @@ bool Server::start(std::string &error)
     sigemptyset(&sa.sa_mask);
     ::sigaction(SIGTERM, &sa, nullptr);
     ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGUSR1, &sa, nullptr);
+    ::sigaction(SIGUSR2, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     pty_ = std::make_unique<Pty>();
@@ -229,10 +231,19 @@ void Server::loopOnce()
         return;   // EINTR: the signal pipe tells the rest
     if (fds[0].revents & POLLIN) {
         char buf[16];
-        while (::read(gSignalPipe[0], buf, sizeof buf) > 0) {
+        ssize_t got;
+        while ((got = ::read(gSignalPipe[0], buf, sizeof buf)) > 0) {
+            for (ssize_t i = 0; i < got; ++i) {
+                if (buf[i] == SIGUSR1)
+                    reloadFaults();
+                else if (buf[i] == SIGUSR2)
+                    resetOnRequest();
+                else
+                    stop_ = true;
+            }
         }
-        stop_ = true;
-        return;
+        if (stop_)
+            return;
     }
     if (retiringIdx >= 0 && fds[retiringIdx].revents) {
         char buf[512];
@@ -498,6 +509,39 @@ void Server::finishDownload()
     std::string text = device_.resultCode(false);
     log_.sent(text);
     queue(text);
+}
+
+void Server::reloadFaults()
+{
+    if (opts_.faultFile.empty())
+        return;
+    std::string text;
+    if (FILE *f = std::fopen(opts_.faultFile.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            text.append(buf, n);
+        std::fclose(f);
+    }
+    std::replace(text.begin(), text.end(), '\n', ',');
+    std::replace(text.begin(), text.end(), '\r', ',');
+    FaultConfig cfg;
+    const std::string error = parseFault(text, cfg);
+    if (!error.empty()) {
+        std::fprintf(stderr, "tallysim: %s: %s (faults unchanged)\n", opts_.faultFile.c_str(), error.c_str());
+        return;
+    }
+    faults_ = FaultState(cfg);
+    log_.event("faults: " + (text.empty() ? std::string("none") : text));
+}
+
+void Server::resetOnRequest()
+{
+    // As a USB reset: off the bus and back, unless a restart is already under way.
+    if (!pty_ || restart_ != Restart::None || mode_ != Mode::Command)
+        return;
+    log_.event("reset requested");
+    startDropOff();
 }
 
 void Server::startDropOff()

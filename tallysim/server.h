@@ -1,6 +1,7 @@
 #pragma once
 // The serving loop: one device on one pseudo-terminal. Plain POSIX: ppoll over
-// the master, a self-pipe for SIGTERM and SIGINT, and a handful of deadlines
+// the master, a self-pipe for SIGTERM and SIGINT (stop), SIGUSR1 (faults
+// re-read) and SIGUSR2 (a reset off the bus), and a handful of deadlines
 // (paced output, Xmodem time-outs, the drop-off and return).
 
 #include "device.h"
@@ -47,6 +48,8 @@ private:
     void clientGone(bool dropInput);
     void watchClients();
     void ignoreInput(const char *data, size_t len);
+    void reloadFaults();
+    void resetOnRequest();
     void startDropOff();
     void dropOff();
     void comeBack();

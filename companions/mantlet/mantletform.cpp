@@ -98,6 +98,8 @@ void TMantletForm::buildSettingsPage()
     auto *settings = new QGroupBox(QStringLiteral("Settings"), SettingsPage);
     settings->setObjectName(QStringLiteral("SettingsGroup"));
     auto *setForm = new QFormLayout(settings);
+    // A long translated label puts its field on the line below.
+    setForm->setRowWrapPolicy(QFormLayout::WrapLongRows);
     for (const mantlet::RegisterSetting &s : mantlet::registerSettings()) {
         auto *spin = new QSpinBox(settings);
         spin->setObjectName(QStringLiteral("Register%1Edit").arg(QLatin1String(s.key)));

@@ -44,6 +44,8 @@ TTesselForm::TTesselForm(QWidget *host) : CompanionForm(host, QStringLiteral("TT
     auto *line = new QGroupBox(QStringLiteral("Line"), this);
     line->setObjectName(QStringLiteral("LineGroup"));
     auto *lineForm = new QFormLayout(line);
+    // A long translated label puts its field on the line below.
+    lineForm->setRowWrapPolicy(QFormLayout::WrapLongRows);
     LineTypeCombo = new QComboBox(line);
     LineTypeCombo->setObjectName(QStringLiteral("LineTypeCombo"));
     for (const LineType &t : kLineTypes)

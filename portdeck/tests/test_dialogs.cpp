@@ -7,6 +7,7 @@
 #include "portdeckdictionary.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextEdit>
@@ -180,4 +181,12 @@ TEST(PanelButtonKeyboard, SpaceEnterAndTheAccessiblePressClickItAndNothingClicks
     QTest::qWait(50);
     EXPECT_EQ(clicks.count(), 3);
     QAccessible::setActive(false);
+TEST_F(PortdeckForm, TheSmallWindowsGoWithTheMainWindow)
+{
+    start();
+    frame->createDialogs();
+    frame.reset();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->inherits("TDebugForm") || w->inherits("TPromptMsgForm") || w->inherits("TAboutBox"))
+            << qPrintable(w->objectName());
 }

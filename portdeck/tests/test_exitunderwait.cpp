@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QEventLoop>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -297,4 +299,40 @@ TEST_F(ExitUnderWait, ExitDuringBacksOwnWaitKeepsTheToolsDisabled)
     for (PanelButton *b : {frame->appwizBtn, frame->terminalbtn, frame->flashdiskbtn, frame->updatebtn,
                            frame->backbtn, frame->TerminateBtn})
         EXPECT_FALSE(b->isEnabled()) << qPrintable(b->objectName());
+}
+
+// The user opens a box before the window's start timer has run (Support right
+// at start-up, its file dialog up while the timer ticks): the level of the
+// main loop must still be known when Exit comes inside a tool's wait later.
+// The window runs in a main loop of its own here, as in the program.
+TEST_F(ExitUnderWait, ExitInsideAToolsDialogAfterABoxOpenedAtStartUp)
+{
+    registerSerial("Business Modem", "TL0001");
+    if (!sim("56k", 2, {"--serial", "TL0001"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    frame->createDialogs();
+    QEventLoop mainLoop;
+    QTimer::singleShot(0, &mainLoop, [&] {
+        const auto done = qScopeGuard([&] { mainLoop.quit(); });
+        useRealBoxes();
+        QTimer::singleShot(300, frame.get(), [] {
+            if (QDialog *box = openBox())
+                box->reject();
+        });
+        click(frame->supportBtn);   // returns when the dialog is closed
+        ASSERT_EQ(boxes.shown.value(0).kind, "open");
+        setUiServices(&ui);
+        openProduct("56KModem");
+        click(frame->terminalbtn);
+        QWidget *terminal = shownForm();
+        ASSERT_NE(terminal, nullptr);
+        useRealBoxes();
+        onceInside([&] { return QThread::currentThread()->loopLevel() > 1 && openBox(); },
+                   [&] { click(frame->TerminateBtn); });
+        inForm<QPushButton>(terminal, "SendFileBtn")->click();
+        EXPECT_TRUE(logHas("exit waits for 1 nested loops\n"));
+        expectEndedCleanly();
+    });
+    mainLoop.exec();
 }

@@ -190,7 +190,8 @@ TEST_F(Lifecycle, LanguageRelayout)
 {
     // 6 pixels per character of the translated caption: "Advanced Configuration..."
     // has 25, "Erweiterte Konfiguration..." 27; "Call Screening..." 17,
-    // "Anruffilter..." 14; "Reset" 5, "Zurücksetzen" 12.
+    // "Anruffilter..." 14. The reset page's two buttons share the width of the
+    // longer caption: "Reset ISDN Line" 15, "ISDN-Leitung zurücksetzen" 25.
     initialize();
     auto *configure = widget<QPushButton>("ConfigureBtn");
     auto *profile = widget<QPushButton>("BtnProfile");
@@ -202,17 +203,20 @@ TEST_F(Lifecycle, LanguageRelayout)
     EXPECT_EQ(profile->x(), 6 * 25 + 22);
     EXPECT_EQ(screen->width(), 6 * 17 + 15);
     EXPECT_EQ(screen->x(), groupWidth - 6 * 17 - 25);
-    EXPECT_EQ(reset->width(), 6 * 5 + 20);
-    EXPECT_EQ(reset->x(), resetGroupWidth - 6 * 5 - 30);
+    auto *resetLine = widget<QPushButton>("Btn_ResetISDNLine");
+    EXPECT_EQ(reset->width(), 6 * 15 + 20);
+    EXPECT_EQ(reset->x(), resetGroupWidth - 6 * 15 - 30);
+    EXPECT_EQ(resetLine->width(), reset->width());
     q.language(0x407, 0x407);
     ASSERT_EQ(configure->text(), "Erweiterte Konfiguration...");
     EXPECT_EQ(configure->width(), 6 * 27 + 20);
     EXPECT_EQ(profile->x(), 6 * 27 + 22);
     EXPECT_EQ(screen->width(), 6 * 14 + 15);
     EXPECT_EQ(screen->x(), groupWidth - 6 * 14 - 25);
-    EXPECT_EQ(reset->width(), 6 * 12 + 20);
-    EXPECT_EQ(reset->x(), resetGroupWidth - 6 * 12 - 30);
-    EXPECT_EQ(widget<QPushButton>("Btn_ResetISDNLine")->geometry().x(), reset->x());
+    EXPECT_EQ(reset->width(), 6 * 25 + 20);
+    EXPECT_EQ(reset->x(), resetGroupWidth - 6 * 25 - 30);
+    EXPECT_EQ(resetLine->geometry().x(), reset->x());
+    EXPECT_EQ(resetLine->width(), reset->width());
 }
 
 TEST_F(Lifecycle, DestroyAndInitializeAgainCreatesNewForm)

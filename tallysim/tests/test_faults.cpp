@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <thread>
+#include <unistd.h>
 
 using simtest::SimProcess;
 
@@ -116,6 +119,51 @@ TEST(Faults, UsbResetAfterANamedCommand)
     sim.command("ATE0");
     EXPECT_NE(sim.command("ati12").find("Device Status"), std::string::npos);
     EXPECT_EQ(sim.readFor(200), "");
+}
+
+TEST(Faults, SwitchedOnAndOffWhileRunning)
+{
+    char name[] = "/tmp/tallysim-faults-XXXXXX";
+    const int fd = ::mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const std::string faults = name;
+    SimProcess sim({"--product", "isdnta", "--fault", "error=ati12", "--fault-file", faults});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    EXPECT_EQ(sim.command("ati12"), "\r\nERROR\r\n");
+    auto writeFaults = [&](const char *text) {
+        FILE *f = std::fopen(faults.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(text, f);
+        std::fclose(f);
+        ::kill(sim.pid(), SIGUSR1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    };
+    writeFaults("silent\n");
+    sim.send("ati7\r");
+    EXPECT_EQ(sim.readFor(300), "");
+    writeFaults("bogus-fault");   // refused: the device stays silent
+    sim.send("ati7\r");
+    EXPECT_EQ(sim.readFor(300), "");
+    writeFaults("");
+    EXPECT_NE(sim.command("ati12").find("Device Status"), std::string::npos);
+    std::remove(name);
+}
+
+TEST(Faults, ResetOnRequest)
+{
+    SimProcess sim({"--product", "isdnta"});
+    ASSERT_TRUE(sim.openPort());
+    sim.command("ATE0");
+    ::kill(sim.pid(), SIGUSR2);
+    EXPECT_NE(sim.readUntil("Close this App\r\n", 3000).find("Close this App"), std::string::npos);
+    for (int i = 0; i < 500 && simtest::pathExists(sim.link()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(simtest::pathExists(sim.link()));
+    ASSERT_TRUE(sim.openPort(3000));
+    sim.command("ATE0");
+    EXPECT_NE(sim.command("ati12").find("Device Status"), std::string::npos);
 }
 
 TEST(Faults, CombinedAndMalformed)

@@ -20,6 +20,7 @@ public:
     SimProcess &operator=(const SimProcess &) = delete;
 
     bool started() const { return pid_ > 0 && !firstLine_.empty(); }
+    int pid() const { return pid_; }
     const std::string &firstLine() const { return firstLine_; }   // the slave path
     const std::string &link() const { return link_; }
     // What a client opens: the link, else the latest slave path.
