@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the suite into a staging directory (DESTDIR) and runs it from there
 # with the build and source trees hidden: Portdeck finds an emulated ISDN TA,
-# Linescope decodes a capture as the built one does, the menu entries and the
+# Patchwell loads its engine, Linescope decodes a capture as the built one does, the menu entries and the
 # AppStream metadata validate, the Debian package holds exactly the install,
 # and nothing of the trees is mapped or linked.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR
@@ -79,7 +79,7 @@ cmp -s report.txt "$work/expected.txt" || fail "installed linescope's report dif
 "$prefix/bin/tallysim" --product isdnta --com 1 --serial IT0001 --link "$TALLYLINE_ROOT/ttyCOM1" \
   > "$work/tallysim.out" 2>&1 &
 sim=$!
-trap 'kill $sim 2>/dev/null || true' EXIT
+trap 'kill $sim ${pw:-} 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -s "$work/tallysim.out" ] && break; sleep 0.05; done
 [ -s "$work/tallysim.out" ] || fail "installed tallysim did not start"
 
@@ -96,9 +96,28 @@ wait $deck || { cat "$work/portdeck.out"; fail "installed portdeck failed"; }
 [ -f "$work/shots/detected.txt" ] || { cat "$work/portdeck.out"; fail "portdeck wrote no detection report"; }
 grep -q "ISDN" "$work/shots/detected.txt" || { cat "$work/shots/detected.txt"; fail "portdeck did not find the ISDN TA"; }
 
+# Patchwell with its sheet open: it registers the installed engine and loads it.
+"$prefix/bin/patchwell" -C > "$work/patchwell.out" 2>&1 &
+pw=$!
+registered=""
+for _ in $(seq 100); do
+  awk '$6 ~ /^\// {print $6}' /proc/$pw/maps >> "$work/maps" 2>/dev/null || true
+  if grep -q "libpatchwell.so$" /proc/$pw/maps 2>/dev/null; then registered=1; break; fi
+  sleep 0.1
+done
+# (checked while it runs: it takes the registration back when it ends)
+grep -q "^@=\"$prefix/lib/tallyline/libpatchwell.so\"" "$TALLYLINE_ROOT/registry/HKEY_CLASSES_ROOT.reg" \
+  || fail "the engine registered is not the installed one"
+grep -q "\"InstallDirectory\"=\"$prefix/bin\"" "$TALLYLINE_ROOT/registry/HKEY_LOCAL_MACHINE.reg" \
+  || fail "Patchwell's install directory is not the installed bin/"
+kill $pw 2>/dev/null || true
+wait $pw 2>/dev/null || true
+[ -n "$registered" ] || { cat "$work/patchwell.out"; fail "installed patchwell did not load its engine"; }
+
 sort -u "$work/maps" > "$work/mapped"
 grep -q "^$prefix/lib/tallyline/libquillon.so$" "$work/mapped" || fail "Quillon was not loaded from the install"
 grep -q "^$prefix/lib/tallyline/libtlplatform.so$" "$work/mapped" || fail "the platform library was not loaded from the install"
+grep -q "^$prefix/lib/tallyline/libpatchwell.so$" "$work/mapped" || fail "the engine was not loaded from the install"
 if grep -E "^($build|$source)/" "$work/mapped"; then fail "files of the trees were mapped"; fi
 grep -q "pd30dic.mld cannot be read" "$work/portdeck.out" && fail "the dictionary was not found"
 echo "ok: detected $(tr '\n' ' ' < "$work/shots/detected.txt")"
