@@ -102,7 +102,8 @@ CAboutDlg::CAboutDlg(const QString &dir, QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     auto *animation = new QLabel(this);
     animation->setObjectName(QStringLiteral("animation"));
-    auto *movie = new QMovie(tl::mapPath(dir + QStringLiteral("\\findcomp.avi")), QByteArray(), animation);
+    auto *movie = new QMovie(tl::installedFile(dir + QStringLiteral("\\findcomp.avi"), tl::InstalledKind::Data),
+                             QByteArray(), animation);
     animation->setMovie(movie);
     movie->start();
     layout->addWidget(animation, 0, Qt::AlignHCenter);

@@ -18,7 +18,7 @@ CDownloadProgressDialog::CDownloadProgressDialog(QWidget *owner, const QString &
     auto *top = new QHBoxLayout;
     animationLabel_ = new QLabel(this);
     animationLabel_->setObjectName(QStringLiteral("animation1029"));
-    movie_ = new QMovie(tl::mapPath(animationFile), QByteArray(), this);
+    movie_ = new QMovie(tl::installedFile(animationFile, tl::InstalledKind::Data), QByteArray(), this);
     if (movie_->isValid()) {
         animationLabel_->setMovie(movie_);
         movie_->start();

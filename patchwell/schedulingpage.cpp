@@ -173,8 +173,9 @@ void CSchedulingPage::OnUpdateNow()
         return;
     animation_->show();
     delete movie_;
-    movie_ = new QMovie(tl::mapPath(sheet_->app().installDirectory + QStringLiteral("\\findcomp.avi")), QByteArray(),
-                        this);
+    movie_ = new QMovie(tl::installedFile(sheet_->app().installDirectory + QStringLiteral("\\findcomp.avi"),
+                                          tl::InstalledKind::Data),
+                        QByteArray(), this);
     animation_->setMovie(movie_);
     movie_->start();
     connecting_->show();

@@ -30,17 +30,23 @@ QLibrary *asLibrary(HMODULE module)
 
 HMODULE LoadLibrary(const QString &name)
 {
-    // A name with a directory is taken as it is (mapped); a bare name is looked
-    // for beside the program, then along the library search path.
+    // A name with a directory is taken as it is (mapped), or from the installed
+    // library folder of that directory when it is not there; a bare name is
+    // looked for beside the program, in its installed library folder, then
+    // along the library search path.
     const bool hasDirectory = name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'));
     QStringList candidates;
     if (hasDirectory) {
-        candidates << tl::mapPath(name);
+        candidates << tl::installedFile(name, tl::InstalledKind::Library);
     } else {
         const QString file = tl::moduleFileName(name);
-        const QString beside = tl::programDirectory() + QLatin1Char('/') + file;
-        if (QFileInfo::exists(beside))
-            candidates << beside;
+        for (const QString &place : {tl::programDirectory(), tl::installedLibraryDirectory()}) {
+            const QString candidate = place + QLatin1Char('/') + file;
+            if (QFileInfo::exists(candidate)) {
+                candidates << candidate;
+                break;
+            }
+        }
         candidates << file;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Run-time libraries, loaded by the program's own name for them ("quillon.dll")
-// through tl::moduleFileName, looked for in the program's directory first.
+// through tl::moduleFileName, looked for in the program's directory first, then
+// in the installed library folder (tl::installedLibraryDirectory).
 // Exports are resolved by exact name (extern "C"); an absent export is null.
 
 #include <QString>

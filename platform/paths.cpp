@@ -111,4 +111,44 @@ QString programDirectory()
     return self.canonicalFilePath().isEmpty() ? QDir::currentPath() : self.canonicalPath();
 }
 
+namespace {
+
+// Set by the build from the install layout; the usual one when built otherwise.
+#ifndef TALLYLINE_BIN_TO_LIBDIR
+#define TALLYLINE_BIN_TO_LIBDIR "../lib/tallyline"
+#endif
+#ifndef TALLYLINE_BIN_TO_DATADIR
+#define TALLYLINE_BIN_TO_DATADIR "../share/tallyline"
+#endif
+
+QString below(const QString &directory, const char *relative)
+{
+    return QDir::cleanPath(directory + QLatin1Char('/') + QLatin1String(relative));
+}
+
+} // namespace
+
+QString installedLibraryDirectory(const QString &directory)
+{
+    return below(directory, TALLYLINE_BIN_TO_LIBDIR);
+}
+
+QString installedDataDirectory(const QString &directory)
+{
+    return below(directory, TALLYLINE_BIN_TO_DATADIR);
+}
+
+QString installedFile(const QString &platformPath, InstalledKind kind)
+{
+    const QString mapped = mapPath(platformPath);
+    if (mapped.isEmpty() || QFileInfo::exists(mapped))
+        return mapped;
+    const QFileInfo written(mapped);
+    const QString directory = written.absolutePath();
+    const QString folder = kind == InstalledKind::Library ? installedLibraryDirectory(directory)
+                                                          : installedDataDirectory(directory);
+    const QString installed = resolveLetterCase(folder + QLatin1Char('/') + written.fileName());
+    return QFileInfo::exists(installed) ? installed : mapped;
+}
+
 } // namespace tl

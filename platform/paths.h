@@ -25,4 +25,20 @@ QString moduleFileName(const QString &name);
 // Directory of the running program (where its libraries and helper programs lie).
 QString programDirectory();
 
+// Where an install puts what the build tree keeps beside the programs: the
+// private library folder (<prefix>/lib/tallyline) and the data folder
+// (<prefix>/share/tallyline), both found relative to the program directory
+// `directory` (by default the running program's), so that an installed tree,
+// a staged copy of it and the build tree all work.
+QString installedLibraryDirectory(const QString &directory = programDirectory());
+QString installedDataDirectory(const QString &directory = programDirectory());
+
+// A file that the original platform keeps in a program's own directory, given
+// as the path text "<directory>\\<name>": that file when it is there (the build
+// tree, or an install directory made by hand), else the same name in the
+// installed library or data folder of that directory, else the mapped path
+// as written (so that a message names the place it was looked for).
+enum class InstalledKind { Library, Data };
+QString installedFile(const QString &platformPath, InstalledKind kind);
+
 } // namespace tl

@@ -51,7 +51,7 @@ QStringList helpDirectories()
     const QString env = qEnvironmentVariable("TALLYLINE_HELP_DIR");
     if (!env.isEmpty())
         return {env};
-    dirs << tl::programDirectory() + QStringLiteral("/../share/tallyline/help");
+    dirs << tl::installedDataDirectory() + QStringLiteral("/help");
     const QString source = sourceHelpDir();
     if (!source.isEmpty())
         dirs << source;

@@ -4,6 +4,7 @@
 
 #include "containerframe.h"
 #include "inifile.h"
+#include "paths.h"
 #include "registry.h"
 
 namespace {
@@ -39,9 +40,11 @@ bool TcontainerFrame::IniToRegistryInfo(const QString &iniName, const QString &v
                 .value_or(QString());
     const QString iniPath = patchwellInstallDirectory + QLatin1Char('\\') + iniName;
     log("szIniPathName=[%s]\n", iniPath);
+    // Installed, the registration files lie in the data folder beside Patchwell's.
+    const QString iniFile = tl::installedFile(iniPath, tl::InstalledKind::Data);
 
     auto read = [&](const char *key) {
-        return GetPrivateProfileString(QLatin1String(kSection), QLatin1String(key), QString(), iniPath)
+        return GetPrivateProfileString(QLatin1String(kSection), QLatin1String(key), QString(), iniFile)
             .left(kValueLength);
     };
     const QString productName = read("ProductName");

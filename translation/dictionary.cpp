@@ -41,7 +41,7 @@ Dictionary::Dictionary(QObject *parent) : QObject(parent) {}
 
 QString Dictionary::defaultPath()
 {
-    return QDir(programDirectory()).filePath(QString::fromLatin1(kFileName));
+    return installedFile(programDirectory() + QLatin1Char('/') + QLatin1String(kFileName), InstalledKind::Data);
 }
 
 bool Dictionary::load(const QString &path)

@@ -64,7 +64,7 @@ public:
         port_ = new TApdComPort(host_.get());
         port_->setComNumber(11);
         port_->open();
-        module_ = LoadLibrary("quillon.dll");
+        module_ = LoadLibrary(QStringLiteral(QUILLON_TESTABLE_LIBRARY));
         auto init = reinterpret_cast<InitializeQuillonFn>(GetProcAddress(module_, "_InitializeQuillon"));
         show_ = reinterpret_cast<ShowQuillonFormFn>(GetProcAddress(module_, "_ShowQuillonForm"));
         auto trigger = reinterpret_cast<TriggerAvailFn>(GetProcAddress(module_, "_QuillonComPort1TriggerAvail"));

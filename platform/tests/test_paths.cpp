@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -53,4 +54,37 @@ TEST(Paths, AnExistingFileIsFoundWhateverTheLetterCaseOfItsName)
     EXPECT_EQ(tl::mapPath(QStringLiteral("C:\\VARNEL\\help\\PD32x32.ICO")), f.fileName());
     // A new file keeps the name as written.
     EXPECT_EQ(tl::mapPath(QStringLiteral("c:\\varnel\\New.txt")), root.file(QStringLiteral("drive_c/varnel/New.txt")));
+}
+
+TEST(Paths, AFileOfTheProgramDirectoryIsFoundBesideItOrInItsInstalledFolders)
+{
+    // An installed layout: the program in usr/bin, its libraries and data in
+    // their folders; the directory texts are those a program stores.
+    FreshRoot root;
+    auto touch = [&](const QString &relative) {
+        QDir().mkpath(QFileInfo(root.file(relative)).path());
+        QFile f(root.file(relative));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    };
+    touch(QStringLiteral("drive_c/usr/bin/patchwell"));
+    touch(QStringLiteral("drive_c/usr/lib/tallyline/libpatchwell.so"));
+    touch(QStringLiteral("drive_c/usr/share/tallyline/PWENU.INI"));
+    const QString bin = root.file(QStringLiteral("drive_c/usr/bin"));
+    EXPECT_EQ(tl::installedLibraryDirectory(bin), root.file(QStringLiteral("drive_c/usr/lib/tallyline")));
+    EXPECT_EQ(tl::installedDataDirectory(bin), root.file(QStringLiteral("drive_c/usr/share/tallyline")));
+
+    EXPECT_EQ(tl::installedFile(QStringLiteral("c:\\usr\\bin\\Patchwell.ocx"), tl::InstalledKind::Library),
+              root.file(QStringLiteral("drive_c/usr/lib/tallyline/libpatchwell.so")));
+    EXPECT_EQ(tl::installedFile(QStringLiteral("C:\\USR\\BIN\\pwenu.ini"), tl::InstalledKind::Data),
+              root.file(QStringLiteral("drive_c/usr/share/tallyline/PWENU.INI")));
+    // Each kind only in its own folder; what is nowhere keeps the place written.
+    EXPECT_EQ(tl::installedFile(QStringLiteral("c:\\usr\\bin\\PWENU.INI"), tl::InstalledKind::Library),
+              root.file(QStringLiteral("drive_c/usr/bin/PWENU.INI")));
+    EXPECT_EQ(tl::installedFile(QStringLiteral("c:\\usr\\bin\\PWDEU.INI"), tl::InstalledKind::Data),
+              root.file(QStringLiteral("drive_c/usr/bin/PWDEU.INI")));
+
+    // A file beside the program (the build tree, a hand-made directory) wins.
+    touch(QStringLiteral("drive_c/usr/bin/PWENU.INI"));
+    EXPECT_EQ(tl::installedFile(QStringLiteral("c:\\usr\\bin\\PWENU.INI"), tl::InstalledKind::Data),
+              root.file(QStringLiteral("drive_c/usr/bin/PWENU.INI")));
 }

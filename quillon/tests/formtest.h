@@ -1,7 +1,8 @@
 #pragma once
 // The fixture of the form tests: a host window, a scripted TA on a
-// pseudo-terminal with the host's port open on it, the library loaded by its
-// program name and its exports resolved by name, and scripted message boxes.
+// pseudo-terminal with the host's port open on it, the library (its build with
+// the classes visible) loaded and its exports resolved by name, and scripted
+// message boxes.
 
 #include "faketa.h"
 #include "fresh_root.h"
@@ -76,7 +77,7 @@ protected:
         host->resize(600, 400);
         host->show();
         port = ta.openPort(7, host.get());
-        module = LoadLibrary(QStringLiteral("quillon.dll"));
+        module = LoadLibrary(QStringLiteral(QUILLON_TESTABLE_LIBRARY));
         ASSERT_NE(module, nullptr) << lastModuleError().toStdString();
         ASSERT_TRUE(q.resolve(module));
         // As the host does: every data-available event goes to the library.

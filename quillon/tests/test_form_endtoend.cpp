@@ -62,7 +62,7 @@ protected:
         port = new TApdComPort(host.get());
         port->setComNumber(9);
         port->open();
-        module = LoadLibrary(QStringLiteral("quillon.dll"));
+        module = LoadLibrary(QStringLiteral(QUILLON_TESTABLE_LIBRARY));
         ASSERT_NE(module, nullptr);
         ASSERT_TRUE(q.resolve(module));
         QObject::connect(port, &TApdComPort::triggerAvail, host.get(), [this](int count) {

@@ -1,6 +1,7 @@
 #include "langtext.h"
 
 #include "inifile.h"
+#include "paths.h"
 
 #include <QHash>
 
@@ -9,9 +10,15 @@ const char *const kDefault = "Default";
 constexpr int kMissingNumber = -999;
 }
 
+QString CIniSection::place() const
+{
+    // Installed, the files lie in the data folder rather than beside the program.
+    return tl::installedFile(file_, tl::InstalledKind::Data);
+}
+
 bool CIniSection::GetString(const QString &key, QString &out) const
 {
-    const QString text = GetPrivateProfileString(section_, key, QLatin1String(kDefault), file_).left(pwlang::kMaxText);
+    const QString text = GetPrivateProfileString(section_, key, QLatin1String(kDefault), place()).left(pwlang::kMaxText);
     if (text == QLatin1String(kDefault)) {
         out.clear();
         return false;
@@ -29,7 +36,7 @@ QString CIniSection::GetString(const QString &key) const
 
 bool CIniSection::GetNumber(const QString &key, int &out) const
 {
-    out = GetPrivateProfileInt(section_, key, kMissingNumber, file_);
+    out = GetPrivateProfileInt(section_, key, kMissingNumber, place());
     return out != kMissingNumber;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Patchwell's texts: one language file per language (PW + code + .INI in the
-// install directory), read a section at a time. A missing file, section or key,
+// install directory, or in its installed data folder), read a section at a time. A missing file, section or key,
 // or the text "Default", reads as an empty text.
 
 #include <QLocale>
@@ -16,6 +16,7 @@ public:
     bool GetNumber(const QString &key, int &out) const;
     QString file() const { return file_; }
 private:
+    QString place() const;   // the file as found: beside the program or installed
     QString file_;
     QString section_;
 };
