@@ -181,6 +181,8 @@ TEST(PanelButtonKeyboard, SpaceEnterAndTheAccessiblePressClickItAndNothingClicks
     QTest::qWait(50);
     EXPECT_EQ(clicks.count(), 3);
     QAccessible::setActive(false);
+}
+
 TEST_F(PortdeckForm, TheSmallWindowsGoWithTheMainWindow)
 {
     start();
