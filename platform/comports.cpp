@@ -80,22 +80,18 @@ QString comPortDevice(int comNumber)
     return comPortMap().value(comNumber);
 }
 
-namespace {
-
-QString byIdDirectory()
+QString serialByIdDirectory()
 {
     const QByteArray configured = qgetenv("TALLYLINE_SERIAL_BY_ID_DIR");
     return configured.isEmpty() ? QStringLiteral("/dev/serial/by-id") : QString::fromLocal8Bit(configured);
 }
-
-} // namespace
 
 QString comPortStableName(int comNumber)
 {
     const QString node = QFileInfo(comPortDevice(comNumber)).canonicalFilePath();
     if (node.isEmpty())
         return QString();
-    const QDir dir(byIdDirectory());
+    const QDir dir(serialByIdDirectory());
     for (const QString &name : dir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
         const QString link = dir.filePath(name);
         if (QFileInfo(link).canonicalFilePath() == node)

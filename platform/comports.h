@@ -15,6 +15,8 @@ QMap<int, QString> comPortMap();
 // Device path of COMn, or "" when there is none.
 QString comPortDevice(int comNumber);
 
+// The folder of the stable links: /dev/serial/by-id, or TALLYLINE_SERIAL_BY_ID_DIR.
+QString serialByIdDirectory();
 // A name for the device behind COMn that outlives its device node: the link
 // in the by-id directory (/dev/serial/by-id, or TALLYLINE_SERIAL_BY_ID_DIR)
 // that leads to it, built from the USB serial number. "" when there is none.

@@ -614,6 +614,8 @@ bool deleteValue(RegRoot root, const QString &key, const QString &name)
     });
 }
 
+QString storeDirectory() { return registryDir(); }
+
 } // namespace reg
 
 // ---- TRegistry -----------------------------------------------------------

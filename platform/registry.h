@@ -30,6 +30,8 @@ std::optional<quint32> readDword(RegRoot root, const QString &key, const QString
 bool writeString(RegRoot root, const QString &key, const QString &name, const QString &value); // creates the key
 bool writeDword(RegRoot root, const QString &key, const QString &name, quint32 value);         // creates the key
 bool deleteValue(RegRoot root, const QString &key, const QString &name);
+// The folder holding the roots' files (watched for changes by other processes).
+QString storeDirectory();
 
 } // namespace reg
 

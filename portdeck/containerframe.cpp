@@ -114,6 +114,7 @@ TcontainerFrame::TcontainerFrame(const QStringList &args, LanguageDictionary *di
 
     connectHandlers();
     FormCreate();
+    setUpHotplug();
 
     // Fixed texts of the window follow the dictionary; device answers never do.
     for (QLabel *value : infoValues)

@@ -26,6 +26,9 @@ class PanelButton;
 class TCustomBitBtn;
 class StatusAnimation;
 class ScaledTimer;
+namespace tl {
+class SerialPortWatcher;
+}
 class TApdComPort;
 class TApdDataPacket;
 class TApdTapiDevice;
@@ -389,6 +392,21 @@ public:
     void UpdateModemButtonDisplay_NonTAPI();
     TCustomBitBtn *deviceButton(int index);
     void HandleClickMessage(QWidget *control);
+
+    // ---- devices plugged in or removed ----
+    // While the device list is shown and nothing else runs, a change in the
+    // machine's serial ports (settled for a moment) starts a detection pass
+    // as the Detect button does. A change seen while a tool is open waits
+    // until the list is shown again.
+    tl::SerialPortWatcher *portWatcher = nullptr;
+    ScaledTimer *portSettleTimer = nullptr;
+    QString portsAtLastPass;
+    bool portChangePending = false;
+    void setUpHotplug();
+    void portsMayHaveChanged();
+    void portSettleTimerTimer();
+    QString currentPortsSignature();
+    bool showsIdleDeviceList() const;
     void OpenComPort_NonTAPI();
     void CloseComPort_NonTAPI();
     void closeConnection_NonTAPI();

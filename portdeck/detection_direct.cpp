@@ -44,6 +44,9 @@ bool TcontainerFrame::matchesNamePattern(const QString &name, const QString &pat
 
 void TcontainerFrame::startDetection(bool directMode)
 {
+    // What the pass sees; a later change of the ports starts another one.
+    portsAtLastPass = currentPortsSignature();
+    portChangePending = false;
     helpContext = 11;
     bModemDetectMode = true;
     std::fill(std::begin(modelFound), std::end(modelFound), false);

@@ -4,9 +4,11 @@
 #include "fresh_root.h"
 #include "ptypair.h"
 #include "registry.h"
+#include "serialportwatcher.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 namespace {
 
@@ -76,4 +78,34 @@ TEST(ComPorts, AStableNameFollowsTheDeviceToItsNewNumber)
     EXPECT_EQ(tl::comPortByStableName(link), 5);
     EXPECT_EQ(tl::comPortByStableName(QString()), 0);
     qunsetenv("TALLYLINE_SERIAL_BY_ID_DIR");
+}
+
+// A port registered with its node in a folder not watched before, then its
+// node removed: the watcher says "look again" for both, and each look sees it.
+TEST(SerialPortWatcher, FollowsANodeInANewFolderComingAndGoing)
+{
+    FreshRoot root;
+    PtyPair pty;
+    ASSERT_TRUE(pty.valid());
+    tl::SerialPortWatcher watcher;
+    int changes = 0;
+    QObject::connect(&watcher, &tl::SerialPortWatcher::mayHaveChanged, [&] { ++changes; });
+    const QString folder = root.path() + QStringLiteral("/links");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString link = folder + QStringLiteral("/ttyPLUG");
+    reg::writeString(RegRoot::LocalMachine, kKey, link, "COM7");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 5000));
+    EXPECT_FALSE(watcher.look().contains(7));   // registered, no node yet
+
+    changes = 0;
+    ASSERT_TRUE(QFile::link(pty.slavePath(), link));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 5000));
+    EXPECT_EQ(watcher.look().value(7), link);
+
+    changes = 0;
+    QTest::qWait(100);   // the looks' own follow-up signals
+    changes = 0;
+    ASSERT_TRUE(QFile::remove(link));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes > 0; }, 5000));
+    EXPECT_FALSE(watcher.look().contains(7));
 }

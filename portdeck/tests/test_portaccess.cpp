@@ -3,6 +3,7 @@
 // product does not answer.
 
 #include "formfixture.h"
+#include "portdeckdictionary.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -69,6 +70,7 @@ protected:
 
     QStringList refused;
     QProcess holder;
+    PortdeckDictionary dictionary;   // outlives the window: TearDown ends it first
 };
 
 } // namespace
@@ -99,6 +101,27 @@ TEST_F(PortAccessForm, DetectionThatFindsNothingTellsWhichPortsItMayNotOpenOrAre
     EXPECT_TRUE(modem.commands().isEmpty());
     EXPECT_TRUE(frame->detectBtn->isEnabled());
     EXPECT_TRUE(frame->ExitBtn->isEnabled());
+}
+
+TEST_F(PortAccessForm, TheRefusedPortsAreToldInTheUsersLanguage)
+{
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Language", "ID", "407");
+    FakeDevice &modem = device(FakeProduct::Modem56k, 2);
+    FakeDevice &other = device(FakeProduct::IsdnTaPro, 4);
+    refuse(modem, EACCES);
+    refuse(other, EBUSY);
+    frame = std::make_unique<TcontainerFrame>(QStringList{"/l"}, &dictionary);
+    frame->milestone = [this](const QString &what) { milestones << what; };
+    frame->show();
+    detected();
+    ASSERT_TRUE(waitFor([this] { return !ui.messages().isEmpty(); }, 3000));
+    const QString text = ui.messages().value(0);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Portdeck darf COM2 (%1) nicht öffnen: Zugriff verweigert.\n"
+                                               "COM4 (%2) wird von einem anderen Programm verwendet.\n\n")
+                                    .arg(modem.linkPath(), other.linkPath())))
+        << qPrintable(text);
+    EXPECT_TRUE(text.endsWith("Schließen Sie das Programm, das den Anschluss belegt, und versuchen Sie es erneut."))
+        << qPrintable(text);
 }
 
 TEST_F(PortAccessForm, DetectionThatFindsProductsNotesTheRefusedPortsWithoutABox)
