@@ -24,6 +24,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QThread>
+#include <QTimer>
 
 const char *const TcontainerFrame::productNameTable[6] = {
     "Varnel Tallyline 56K Business Modem", "Varnel Brenmoor ISDN TA", "Varnel Lumora IDSL Modem",
@@ -115,6 +116,7 @@ TcontainerFrame::TcontainerFrame(const QStringList &args, LanguageDictionary *di
     connectHandlers();
     FormCreate();
     setUpHotplug();
+    setUpKeyboardFocus();
 
     // Fixed texts of the window follow the dictionary; device answers never do.
     for (QLabel *value : infoValues)
@@ -301,6 +303,8 @@ bool TcontainerFrame::event(QEvent *e)
             WMRefreshComPort();
         return true;
     }
+    if (e->type() == QEvent::WindowActivate)
+        QTimer::singleShot(0, this, &TcontainerFrame::restoreKeyboardFocus);
     return QWidget::event(e);
 }
 

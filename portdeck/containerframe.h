@@ -256,6 +256,11 @@ public:
     void startToolButton(PanelButton *button, const QString &name, bool setsHelp, bool hidesDialUp,
                          bool disablesPackets);
     void showDeviceListScreen(bool fromBack);
+    // A keyboard user is never left without a focused control (keyboardfocus.cpp).
+    void setUpKeyboardFocus();
+    void restoreKeyboardFocus();
+    void placeKeyboardFocus(bool onFirst);
+    bool focusFirstTool = false;   // set when a product screen opens
     bool isToolShownFor(const QString &product, PanelButton *button) const;
 
     // ---- library binding ----

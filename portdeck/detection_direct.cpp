@@ -250,6 +250,13 @@ TCustomBitBtn *TcontainerFrame::deviceButton(int index)
     while (deviceButtons.size() <= index) {
         auto *button = new TCustomBitBtn(this, scrollContents);
         button->setObjectName(QStringLiteral("ModemButton%1").arg(deviceButtons.size()));
+        // Tab goes down the list, then to Detect and Exit below it.
+        if (deviceButtons.isEmpty()) {
+            QWidget::setTabOrder(button, detectBtn);
+            QWidget::setTabOrder(detectBtn, ExitBtn);
+        } else {
+            QWidget::setTabOrder(deviceButtons.last(), button);
+        }
         deviceButtons << button;
     }
     return deviceButtons[index];
@@ -279,6 +286,7 @@ void TcontainerFrame::UpdateModemButtonDisplay_NonTAPI()
     for (int i = ModemCount; i < deviceButtons.size(); ++i)
         deviceButtons[i]->hide();
     scrollContents->resize(112, std::max(272, 15 + 80 * ModemCount));
+    restoreKeyboardFocus();
 }
 
 void TcontainerFrame::HandleClickMessage(QWidget *controlWidget)
@@ -286,6 +294,7 @@ void TcontainerFrame::HandleClickMessage(QWidget *controlWidget)
     auto *button = qobject_cast<TCustomBitBtn *>(controlWidget);
     if (!button || bModemDetectMode || b_selectDeviceMode)
         return;
+    focusFirstTool = true;
     if (bTapiMode) {
         selectedDeviceName = button->hint();
         if (matchesNamePattern(selectedDeviceName, QString::fromLatin1(productNameTable[3])))

@@ -228,4 +228,5 @@ void TcontainerFrame::UpdateModemButtonDisplay()
     for (int i = count; i < deviceButtons.size(); ++i)
         deviceButtons[i]->hide();
     scrollContents->resize(112, std::max(272, 15 + 80 * count));
+    restoreKeyboardFocus();
 }

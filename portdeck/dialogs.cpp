@@ -4,15 +4,20 @@
 #include "language.h"
 #include "widgets.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -104,6 +109,41 @@ void TDebugForm::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+namespace {
+
+// The restore panel as assistive technology sees it: a button named by its
+// text, pressed by its one action (later, from the event loop: the caller
+// waits for the action's return).
+class RestorePanelAccessible : public QAccessibleWidget {
+public:
+    RestorePanelAccessible(QWidget *panel, TNonModalMsgBox *box)
+        : QAccessibleWidget(panel, QAccessible::Button), box_(box) {}
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && box_ ? box_->panelLabel->text() : QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() && box_)
+            QTimer::singleShot(0, box_.data(), &TNonModalMsgBox::restore);
+    }
+private:
+    QPointer<TNonModalMsgBox> box_;
+};
+
+QAccessibleInterface *restorePanelAccessible(const QString &, QObject *object)
+{
+    if (object->objectName() != QLatin1String("PanelClickToPD") || !object->isWidgetType())
+        return nullptr;
+    auto *box = qobject_cast<TNonModalMsgBox *>(object->parent());
+    return box ? new RestorePanelAccessible(static_cast<QWidget *>(object), box) : nullptr;
+}
+
+} // namespace
+
 TNonModalMsgBox::TNonModalMsgBox(LanguageDictionary *dictionary, QWidget *owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
@@ -124,6 +164,10 @@ TNonModalMsgBox::TNonModalMsgBox(LanguageDictionary *dictionary, QWidget *owner)
     panelLabel->setFont(f);
     PanelClickToPD->installEventFilter(this);
     panelLabel->installEventFilter(this);
+    // Reached and pressed by the keyboard too; focused, the panel looks pressed in.
+    PanelClickToPD->setFocusPolicy(Qt::StrongFocus);
+    static const bool factoryInstalled = (QAccessible::installFactory(restorePanelAccessible), true);
+    Q_UNUSED(factoryInstalled);
     AnimationTimer = new ScaledTimer(this, 1000);
     connect(AnimationTimer, &ScaledTimer::timeout, this, &TNonModalMsgBox::AnimationTimerTimer);
 }
@@ -153,6 +197,17 @@ bool TNonModalMsgBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonRelease)
         emit restoreClicked();
+    if (watched == PanelClickToPD) {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            PanelClickToPD->setFrameShadow(event->type() == QEvent::FocusIn ? QFrame::Sunken : QFrame::Raised);
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+                emit restoreClicked();
+                return true;
+            }
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -187,6 +242,7 @@ TPromptMsgForm::TPromptMsgForm(LanguageDictionary *dictionary, QWidget *owner) :
 int TPromptMsgForm::ask(const QString &text)
 {
     STextInsertCD->setText(text);
+    setAccessibleDescription(text);   // announced with the box; its title is blank
     centre(this);
     show();
     OKBtn->setFocus();

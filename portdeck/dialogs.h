@@ -40,6 +40,8 @@ public:
     QLabel *panelLabel = nullptr;
     ScaledTimer *AnimationTimer = nullptr;
     bool aquaPhase = false;
+    // A click, Space or Enter on the panel, or assistive technology's press.
+    void restore() { emit restoreClicked(); }
 signals:
     void restoreClicked();   // the main window sets bRestoreClicked
 protected:

@@ -101,6 +101,7 @@ void TcontainerFrame::buildLayout()
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setGeometry(0, 0, 131, 272);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);   // its device buttons take the focus, it scrolls to them
     scrollContents = new QWidget;
     scrollContents->setObjectName(QStringLiteral("ScrollBox1Contents"));
     scrollContents->resize(112, 272);

@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <utility>
 
 namespace {
 
@@ -85,6 +86,7 @@ void TcontainerFrame::EnableTools()
     backbtn->show();
     backbtn->setEnabled(true);
     backbtn->paintAvailable(true);
+    placeKeyboardFocus(std::exchange(focusFirstTool, false));
 }
 
 void TcontainerFrame::resetQuillonHelpOverride()
@@ -201,6 +203,7 @@ void TcontainerFrame::showDeviceListScreen(bool fromBack)
     instructionsStatic->setText(tr_("To access tools for a specific product, please click the product button "
                                     "from the access panel on the left side of the screen."));
     bSwitchSettingsKnown = false;
+    restoreKeyboardFocus();
 }
 
 void TcontainerFrame::TerminateBtnClick()

@@ -314,6 +314,18 @@ void TCustomBitBtn::mouseReleaseEvent(QMouseEvent *event)
     byMouse_ = false;
 }
 
+// Enter presses it as Space does (a push button outside a dialog ignores Enter).
+void TCustomBitBtn::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier
+        && !event->isAutoRepeat()) {
+        if (isEnabled())
+            click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
 StatusAnimation::StatusAnimation(QWidget *parent) : QLabel(parent), timer_(new QTimer(this))
 {
     timer_->setInterval(150);

@@ -64,6 +64,7 @@ public:
     void setGlyphName(const QString &name);
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
 private:
     TcontainerFrame *frame_;

@@ -68,6 +68,45 @@ TEST(Dialogs, RestoreBoxBlinksWhileShown)
     EXPECT_TRUE(clicked);
 }
 
+TEST(Dialogs, RestoreBoxIsAButtonToTheKeyboardAndAssistiveTechnology)
+{
+    TNonModalMsgBox box(nullptr, nullptr);
+    int clicks = 0;
+    QObject::connect(&box, &TNonModalMsgBox::restoreClicked, [&] { ++clicks; });
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    QTest::keyClick(&box, Qt::Key_Tab);
+    ASSERT_TRUE(box.PanelClickToPD->hasFocus());
+    EXPECT_EQ(box.PanelClickToPD->frameShadow(), QFrame::Sunken);   // the focus mark
+    QTest::keyClick(box.PanelClickToPD, Qt::Key_Space);
+    QTest::keyClick(box.PanelClickToPD, Qt::Key_Return);
+    EXPECT_EQ(clicks, 2);
+
+    QAccessible::setActive(true);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(box.PanelClickToPD);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Button);
+    EXPECT_EQ(a->text(QAccessible::Name), "Click Here to Restore Portdeck");
+    ASSERT_NE(a->actionInterface(), nullptr);
+    a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clicks == 3; }, 1000));
+}
+
+TEST(Dialogs, PromptBoxAnnouncesItsText)
+{
+    TPromptMsgForm prompt(nullptr, nullptr);
+    QAccessible::setActive(true);
+    QString announced;
+    QTimer::singleShot(50, &prompt, [&] {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&prompt);
+        announced = a ? a->text(QAccessible::Description) : QString();
+        prompt.OKBtn->click();
+    });
+    prompt.ask("Please insert the product CD.");
+    EXPECT_EQ(announced, "Please insert the product CD.");
+}
+
 TEST_F(PortdeckForm, DebugWindowMirrorsTheLogOnlyWithLogging)
 {
     start({"/s"});
