@@ -8,6 +8,7 @@
 #include "patchwellctrl.h"
 #include "productlist.h"
 #include "programfixture.h"
+#include "testhelpers.h"
 
 #include <QDir>
 #include <QLocale>
@@ -149,13 +150,7 @@ protected:
     void SetUp() override
     {
         viewed = root.file("viewed.txt");
-        const QString viewer = root.file("viewer.sh");
-        QFile script(viewer);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n").arg(viewed).toUtf8());
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("TALLYLINE_OPENER", QFile::encodeName(viewer));
+        ASSERT_TRUE(useRecordingViewer(root.file("viewer.sh"), viewed));
         ASSERT_TRUE(app->InitInstance({}));
         engine->logDirectory = logs.path();
         app->control()->Attach(engine);

@@ -9,6 +9,7 @@
 #include "recordingengine.h"
 #include "schedulingpage.h"
 #include "tabctrlwithdisable.h"
+#include "testhelpers.h"
 #include "uiservices.h"
 
 #include <QAbstractButton>
@@ -114,13 +115,6 @@ protected:
     void tick(QAbstractButton *button)
     {
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
-    void typeInto(QLineEdit *edit, const QString &text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
     }
 };
 

@@ -5,6 +5,7 @@
 // them, and one whole update (and one cancelled) with the real engine over HTTP.
 
 #include "downloadprogressdialog.h"
+#include "testhelpers.h"
 #include "dunstatusdialog.h"
 #include "mainframe.h"
 #include "patchwellctrl.h"
@@ -184,13 +185,7 @@ TEST_F(UpdateEvents, TheUpdatePromptLoadsTheProductAsksAndPassesTheAnswerOn)
 TEST_F(UpdateEvents, ABrowserUpdateSaysSoAndYesOpensTheReleaseNotes)
 {
     const QString viewed = root.file("viewed.txt");
-    const QString viewer = root.file("viewer.sh");
-    QFile script(viewer);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\n").arg(viewed).toUtf8());
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("TALLYLINE_OPENER", QFile::encodeName(viewer));
+    ASSERT_TRUE(useRecordingViewer(root.file("viewer.sh"), viewed));
     engine->values[{pw::DispGetReadmeFile, 0}] = root.file("notes/readme 2.0.txt");
     engine->values[{pw::DispGetInstallThroughBrowser, 0}] = true;
     fire(0, 0, "2.0");

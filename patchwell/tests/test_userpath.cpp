@@ -6,6 +6,7 @@
 #include "downloadprogressdialog.h"
 #include "mainframe.h"
 #include "patchwellctrl.h"
+#include "testhelpers.h"
 #include "programfixture.h"
 #include "propsheetmanager.h"
 #include "tabctrlwithdisable.h"
@@ -174,14 +175,6 @@ void showTab(QDialog *sheet, int tab)
 {
     auto *tabs = static_cast<CPropSheetManager *>(sheet)->tabControl();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
-}
-
-void typeInto(QLineEdit *edit, const QString &text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
 }
 
 } // namespace
