@@ -1,5 +1,6 @@
 #include "pagecontrol.h"
 
+#include <QApplication>
 #include <QStackedWidget>
 #include <QTabBar>
 
@@ -39,8 +40,26 @@ void TPageControl::setActivePage(QWidget *page)
 {
     if (!page)
         return;
+    // A keyboard user on the page being left goes on in the page shown.
+    QWidget *from = stack_->currentWidget();
+    QWidget *focus = QApplication::focusWidget();
+    const bool hadFocus = focus && from && from != page && from->isAncestorOf(focus);
     stack_->setCurrentWidget(page);
     rebuildTabs();
+    if (hadFocus) {
+        if (QWidget *first = firstFocusable(page))
+            first->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QWidget *TPageControl::firstFocusable(QWidget *container)
+{
+    for (QWidget *w = container->nextInFocusChain(); w && w != container; w = w->nextInFocusChain()) {
+        if (container->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() &&
+            w->isVisible() && w->isEnabled())
+            return w;
+    }
+    return nullptr;
 }
 
 void TPageControl::setTabVisible(QWidget *page, bool visible)
