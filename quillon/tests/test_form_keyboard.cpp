@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 
 namespace {
@@ -237,4 +238,54 @@ TEST_F(Accessible, LeasedLineBandwidthSetByTheToggleAction)
     QTest::mouseClick(widget<QPushButton>("SaveBtn"), Qt::LeftButton);
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT*W=8\r", "at&wz!\r"}));
+}
+
+// A screen reader sets a field's whole text at once, without key presses.
+TEST_F(Accessible, FeatureNumberSetByAssistiveTechnologyIsSaved)
+{
+    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+    auto *bar = widget<TPageControl>("PageControl1")->tabBar();
+    for (int i = 0; i < bar->count(); ++i)
+        if (bar->tabText(i) == "Voice ")
+            bar->setCurrentIndex(i);
+    ASSERT_EQ(activePage()->objectName(), "VoiceSheet");
+    QTest::mouseClick(widget<QPushButton>("AdvVoice1Btn"), Qt::LeftButton);
+    ASSERT_EQ(activePage()->objectName(), "AdvVoiceSheet");
+    auto *message = widget<QLineEdit>("Message2_Edit");
+    ASSERT_TRUE(message->isEnabled());
+    QAccessibleInterface *field = QAccessible::queryAccessibleInterface(message);
+    ASSERT_NE(field->editableTextInterface(), nullptr);
+    field->editableTextInterface()->replaceText(0, field->textInterface()->characterCount(), "70");
+    ASSERT_EQ(message->text(), "70");
+    QTest::mouseClick(widget<QPushButton>("SaveBtn"), Qt::LeftButton);
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.value(0), "AT#W2=70\r");
+    EXPECT_EQ(ta.received.value(1), "at&w\r");
+}
+
+// A TEI takes no typed digits; its arrow keys step it as its buttons do.
+TEST_F(Accessible, TeiChosenAndSteppedWithKeys)
+{
+    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+    auto *bar = widget<TPageControl>("PageControl1")->tabBar();
+    for (int i = 0; i < bar->count(); ++i)
+        if (bar->tabText(i) == "ISDN Line")
+            bar->setCurrentIndex(i);
+    ASSERT_EQ(activePage()->objectName(), "ISDNSheet");
+    widget<QComboBox>("TEIDN2_Combo")->setFocus();
+    keys.press(Qt::Key_Down);
+    ASSERT_EQ(widget<QComboBox>("TEIDN2_Combo")->currentIndex(), 1);
+    keys.press(Qt::Key_Tab);
+    ASSERT_EQ(keys.focusName(), "DN2_SpinEdit");
+    auto *tei = widget<QSpinBox>("DN2_SpinEdit");
+    ASSERT_EQ(tei->value(), 63);
+    keys.press(Qt::Key_7);
+    EXPECT_EQ(tei->value(), 63);
+    keys.press(Qt::Key_Down);
+    keys.press(Qt::Key_Down);
+    keys.press(Qt::Key_Up);
+    EXPECT_EQ(tei->value(), 62);
+    QTest::mouseClick(widget<QPushButton>("SaveBtn"), Qt::LeftButton);
+    ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
+    EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT*T2=62\r", "at&wz!\r"}));
 }
