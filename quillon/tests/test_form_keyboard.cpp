@@ -289,3 +289,38 @@ TEST_F(Accessible, TeiChosenAndSteppedWithKeys)
     ASSERT_TRUE(waitSaveEnd()) << ta.received.join("|").toStdString();
     EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT*T2=62\r", "at&wz!\r"}));
 }
+
+// A tab pressed through assistive technology: the press returns at once, and
+// the question that leaving the page asks comes from the event loop after it.
+TEST_F(Accessible, TabPressedByAssistiveTechnologyReturnsBeforeTheQuestion)
+{
+    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+    auto *bar = widget<TPageControl>("PageControl1")->tabBar();
+    QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->role(), QAccessible::PageTabList);
+    const auto tabNamed = [&](const QString &name) -> QAccessibleInterface * {
+        for (int i = 0; i < tabs->childCount(); ++i)
+            if (tabs->child(i) && tabs->child(i)->text(QAccessible::Name).trimmed() == name)
+                return tabs->child(i);
+        return nullptr;
+    };
+    QAccessibleInterface *line = tabNamed("ISDN Line");
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->role(), QAccessible::PageTab);
+    line->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(waitFor([&] { return activePage()->objectName() == "ISDNSheet"; }));
+    EXPECT_TRUE(line->state().selected);
+
+    auto *box = widget<QComboBox>("Switch_Combo");
+    box->setCurrentIndex(0);
+    emit box->activated(0);   // EuroISDN chosen: leaving the page asks
+    ui.messageAnswers = {IDNO};
+    QAccessibleInterface *voice = tabNamed("Voice");
+    ASSERT_NE(voice, nullptr);
+    voice->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(ui.messages().isEmpty());
+    EXPECT_EQ(activePage()->objectName(), "ISDNSheet");
+    ASSERT_TRUE(waitFor([&] { return activePage()->objectName() == "VoiceSheet"; }));
+    EXPECT_EQ(ui.messages(), QStringList({"Do you want to save changes?"}));
+}
