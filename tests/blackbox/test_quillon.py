@@ -2,15 +2,16 @@
 started on an emulated ISDN TA, its Configuration Manager opened, the caller
 ID of phone port 1 switched on the Voice page and saved; the device's
 transcript shows the command line for it, and the page shows the new value
-after the screen was left and opened again. Then the ISDN Line Wizard's
-first page, left again with Back."""
+after the screen was left and opened again. Then the ISDN Line Wizard: the
+numbers typed on its first page, its detection page reached and stopped,
+and the wizard left with Back."""
 
 import os
 import subprocess
 import time
 
 from blackbox import (BIN, Failure, Machine, application, check, checked, current_tab, describe, enabled, find,
-                      find_all, press, run, text_of, wait_until)
+                      find_all, press, run, text_of, type_into, wait_until)
 
 ISDN = "Varnel Brenmoor ISDN TA"
 COM = 1
@@ -19,12 +20,13 @@ TEXTS = {
     "en": dict(language="409", locale="en_US.UTF-8", config="Configuration Manager", wizard="ISDN Line Wizard",
                back="Back", exit="Exit", advanced="Advanced Configuration...", voice="Voice", save="Save",
                caller_id="Caller ID, Phone Port 1", saved="Modem Configured Successfully!", ok="OK",
-               area="Area Code:", number1="Telephone Number 1:", next="Next >"),
+               area="Area Code:", number1="Telephone Number 1:", next="Next >", stop="Stop",
+               aborted="SPID Wizard Aborted!"),
     "de": dict(language="407", locale="de_DE.UTF-8", config="Konfiguration", wizard="ISDN-Assistent",
                back="Zurück", exit="Beenden", advanced="Erweiterte Konfiguration...", voice="Sprache",
                save="Speichern", caller_id="Rufnummernanzeige, Telefonanschluss 1",
                saved="Das Modem wurde erfolgreich konfiguriert!", ok="OK", area="Vorwahl:",
-               number1="Rufnummer 1:", next="Weiter >"),
+               number1="Rufnummer 1:", next="Weiter >", stop="Stopp", aborted="SPID-Assistent abgebrochen!"),
 }
 
 
@@ -71,7 +73,7 @@ def one_language(language):
     env = machine.env(LANG=t["locale"], LC_ALL=t["locale"], LANGUAGE="", TALLYLINE_OPENER="/bin/true")
     portdeck = subprocess.Popen([os.path.join(BIN, "portdeck"), "/l"], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-    app = application("Portdeck")
+    app = application("Portdeck", timeout=60)
     started = time.monotonic()
     try:
         press(find(app, "push button", contains=ISDN, timeout=60))
@@ -97,12 +99,23 @@ def one_language(language):
         check(checked(caller_id) != was, "the caller ID box shows the saved value after reopening")
         leave_to_product_screen(app, t)
 
-        # The line wizard's first page: its fields are there and named; Back leaves it.
+        # The line wizard: the numbers typed, Next to the detection page, Stop
+        # back to the first page, and Back leaves it.
         press(usable(app, "push button", t["wizard"]))
         area = usable(app, "text", t["area"])
-        usable(app, "text", t["number1"])
-        check(text_of(area) is not None, "the area code field reads")
-        find(app, "push button", contains=t["next"].replace(">", "").strip(), timeout=30)
+        number1 = usable(app, "text", t["number1"])
+        type_into(area, "303")
+        type_into(number1, "5551234")
+        wait_until(lambda: text_of(area) == "303" and text_of(number1) == "5551234", "the numbers to be typed")
+        before = len(received(transcript))
+        press(usable(app, "push button", t["next"]))
+        press(usable(app, "push button", t["stop"]))
+        find(app, "label", contains=t["aborted"], timeout=30)
+        press(find(app, "push button", t["ok"]))
+        usable(app, "text", t["area"])
+        lines = received(transcript)[before:]
+        check(any(line.lower().startswith("at*z303,5551234") for line in lines), "the device received the SPID numbers, got %s" % lines)
+        check("AT*z\\r" in lines, "the device received the wizard's stop, got %s" % lines)
         leave_to_product_screen(app, t)
 
         press(find(app, "push button", t["exit"]))
