@@ -123,6 +123,10 @@ void TQuillonForm::buildAccessibility()
     for (QFrame *f : Shape_Data)
         f->setFocusPolicy(Qt::NoFocus);
     CountryImage->setFocusPolicy(Qt::NoFocus);
+    // The screening list's scroll box is no stop of its own: Tab goes through
+    // its numbers and boxes, and it scrolls to the one that has the focus.
+    if (auto *scroll = findChild<QWidget *>(QStringLiteral("CLID_ScrollBox")))
+        scroll->setFocusPolicy(Qt::NoFocus);
 
     // Tab order: each page in its reading order, then the bottom buttons. The
     // buttons of the sub-pages were made before the fields they follow.
@@ -203,6 +207,9 @@ void TQuillonForm::nameControls()
     tei("SText_AODITEI", CSpinEdit_AODI_TEI);
     if (auto *l = findChild<QLabel *>(QStringLiteral("SText_PPPEndpoint")))
         Edit_PPPEndpoint->setAccessibleName(captionOf(l));
+    // A list tells no caption it is labelled by: it is named after it.
+    if (auto *l = findChild<QLabel *>(QStringLiteral("SText_Profiles")))
+        ListBox_Profiles->setAccessibleName(captionOf(l));
 
     // Thresholds: per B channel, the rows' minutes, seconds, bars and percentages.
     for (int b = 0; b < 2; ++b) {

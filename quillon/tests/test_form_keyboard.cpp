@@ -324,3 +324,21 @@ TEST_F(Accessible, TabPressedByAssistiveTechnologyReturnsBeforeTheQuestion)
     ASSERT_TRUE(waitFor([&] { return activePage()->objectName() == "VoiceSheet"; }));
     EXPECT_EQ(ui.messages(), QStringList({"Do you want to save changes?"}));
 }
+
+// Every control the keyboard reaches, on every page, says what it is: a name
+// of its own, or a caption it is labelled by.
+TEST_F(Accessible, EveryControlIsNamedOrLabelled)
+{
+    QStringList unnamed;
+    for (QWidget *w : form()->findChildren<QWidget *>()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy() || qobject_cast<QTabBar *>(w))
+            continue;
+        QAccessibleInterface *i = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(i, nullptr) << w->objectName().toStdString();
+        const bool named = !i->text(QAccessible::Name).trimmed().isEmpty() || !w->accessibleName().isEmpty();
+        const bool labelled = !i->relations(QAccessible::Label).isEmpty();
+        if (!named && !labelled)
+            unnamed << w->objectName() + QLatin1Char('(') + QLatin1String(w->metaObject()->className()) + QLatin1Char(')');
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(" ").toStdString();
+}
