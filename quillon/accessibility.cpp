@@ -18,9 +18,11 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QTabBar>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -119,10 +121,6 @@ void TQuillonForm::buildAccessibility()
     buddy("SText_MSNPort2", Edit_MSNPort2);
     buddy("SText_MSNData", Edit_MSNData);
 
-    // The pictures of the wizard pages show what the texts beside them say.
-    for (QFrame *f : Shape_Data)
-        f->setFocusPolicy(Qt::NoFocus);
-    CountryImage->setFocusPolicy(Qt::NoFocus);
     // The screening list's scroll box is no stop of its own: Tab goes through
     // its numbers and boxes, and it scrolls to the one that has the focus.
     if (auto *scroll = findChild<QWidget *>(QStringLiteral("CLID_ScrollBox")))
