@@ -10,8 +10,8 @@ import os
 import subprocess
 import time
 
-from blackbox import (BIN, Failure, Machine, application, check, checked, current_tab, describe, enabled, find,
-                      find_all, press, run, text_of, type_into, wait_until)
+from blackbox import (BIN, Machine, accessibility_ready, application, check, checked, current_tab, describe,
+                      enabled, find, find_all, press, run, text_of, type_into, wait_until)
 
 ISDN = "Varnel Brenmoor ISDN TA"
 COM = 1
@@ -71,6 +71,7 @@ def one_language(language):
                            stdout=out, stderr=subprocess.STDOUT, env=machine.env())
     wait_until(lambda: os.path.getsize(os.path.join(machine.root, "tallysim.out")) > 0, "tallysim", timeout=10)
     env = machine.env(LANG=t["locale"], LC_ALL=t["locale"], LANGUAGE="", TALLYLINE_OPENER="/bin/true")
+    accessibility_ready()
     portdeck = subprocess.Popen([os.path.join(BIN, "portdeck"), "/l"], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
     app = application("Portdeck", timeout=60)
