@@ -67,7 +67,8 @@ void TQuillonForm::buildAdvVoicePage()
                 }
                 Q_UNUSED(box);
             });
-            connect(edit, &QLineEdit::textEdited, this, [this, field, port](const QString &text) {
+            // Changed, not edited: a screen reader sets the whole text without key presses.
+            connect(edit, &QLineEdit::textChanged, this, [this, field, port](const QString &text) {
                 if (!filling_)
                     (advCur.*field)[port] = toNumber(text);
             });

@@ -123,8 +123,12 @@ void TQuillonForm::buildIsdnPage()
 
     const std::pair<QRadioButton *, int> bandwidths[3] = {
         {RadioBtn_64K_1BC, 6}, {RadioBtn_128K_2BC, 7}, {RadioBtn_144K_2BC_D, 8}};
+    // Toggled, not clicked: assistive technology checks a button without a click.
     for (const auto &[button, type] : bandwidths)
-        connect(button, &QRadioButton::clicked, this, [this, type = type] { lineCur.bandwidth = type; });
+        connect(button, &QRadioButton::toggled, this, [this, type = type](bool on) {
+            if (on && !filling_)
+                lineCur.bandwidth = type;
+        });
 }
 
 void TQuillonForm::switchTypeChosen(int index)

@@ -88,6 +88,7 @@ void TQuillonForm::showMsnPage()
 void TQuillonForm::changeCountry(int index)
 {
     LabelCountry->setText(Combo_Country->itemText(index).mid(3));
+    nameValueLabels();
     disarmAll();
     stopTimers();
     sendLine(QStringLiteral("atc10=") + QString::number(index) + QStringLiteral("&W\r"));

@@ -385,6 +385,7 @@ void TQuillonForm::applyNumberLabels()
     DN1Text->setText(n1);
     DN2Text->setText(n2);
     DN3Text->setText(euroIsdn() ? n3 : QString());
+    nameValueLabels();
     const bool euro = euroIsdn();
     const QString s1 = euro ? QStringLiteral(" (MSN1)") : QStringLiteral(" (DN1)");
     const QString s2 = euro ? QStringLiteral(" (MSN2)") : QStringLiteral(" (DN2)");

@@ -33,6 +33,8 @@ public:
     // How the design captions are shown (the form passes its dictionary lookup).
     void setCaptionTranslation(std::function<QString(const QString &)> translate);
     void retranslate() { rebuildTabs(); }
+    // The first control below container that Tab reaches (shown, enabled), or null.
+    static QWidget *firstFocusable(QWidget *container);
 
 signals:
     // The user clicked a tab: from is the page being left; the receiver may

@@ -87,16 +87,21 @@ inline QLineEdit *digitsEdit(QWidget *p, const char *name, int maxLength, int l,
 }
 
 // A TEI spin edit: only its buttons change it, typed keys are ignored. With
-// zeroOnKey a typed key sets the value to 0 instead.
+// zeroOnKey a typed key sets the value to 0 instead. The arrow and page keys
+// are the buttons of a keyboard user and step it as they do.
 class TeiSpinEdit : public QSpinBox {
 public:
     TeiSpinEdit(QWidget *parent, bool zeroOnKey) : QSpinBox(parent), zeroOnKey_(zeroOnKey) { setRange(0, 63); }
 protected:
     void keyPressEvent(QKeyEvent *e) override
     {
-        if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) {
+        switch (e->key()) {
+        case Qt::Key_Tab: case Qt::Key_Backtab:
+        case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_PageUp: case Qt::Key_PageDown:
             QSpinBox::keyPressEvent(e);
             return;
+        default:
+            break;
         }
         if (zeroOnKey_)
             setValue(0);

@@ -49,6 +49,9 @@ void TModemProgressForm::showProgress(QWidget *owner, const QString &message)
 void TModemProgressForm::showEvent(QShowEvent *event)
 {
     StaticText1->setText(message_);
+    // A screen reader hears what is being waited for with the bar and the window.
+    ProgressBar1->setAccessibleName(message_);
+    setAccessibleDescription(message_);
     const int margin = StaticText1->x();
     StaticText1->resize(width() - 2 * margin, StaticText1->height());
     QWidget::showEvent(event);

@@ -54,6 +54,7 @@ TQuillonForm::TQuillonForm(QWidget *parent) : QWidget(parent, Qt::FramelessWindo
     buildForm();
     buildMatchers();
     wireButtons();
+    buildAccessibility();
 
     // The state a freshly created form starts in.
     commandSlots.clear();
@@ -281,6 +282,7 @@ void TQuillonForm::showForm(bool show, bool supported, const QString &mode, cons
     }
     QWidget::show();
     raise();
+    keepFocusInForm();
 }
 
 void TQuillonForm::setLanguage(int language, unsigned locale)
@@ -291,6 +293,7 @@ void TQuillonForm::setLanguage(int language, unsigned locale)
     Dictionary->activate();
     PageControl1->retranslate();
     relayoutForLanguage();
+    nameControls();
 }
 
 void TQuillonForm::relayoutForLanguage()

@@ -26,6 +26,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 class QSlider;
 class QSpinBox;
 class QTabWidget;
@@ -314,6 +315,16 @@ public:
     void showCountry();
     void adjustBasicPortItems();
 
+    // accessibility.cpp
+    void nameControls();
+    void nameValueLabels();
+    void focusActivePage();
+    void keepFocusInForm();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildForm();
     void buildBasicPage();
@@ -329,6 +340,9 @@ private:
     void buildServicePages();
     void buildCountryPage();
     void buildWizardPages();
+    void buildAccessibility();
+    void buildTabShortcuts();
+    void stepTab(int step);
     void buildMatchers();
     void wireButtons();
 
@@ -365,5 +379,6 @@ private:
     TModemProgressForm *progress_ = nullptr;
     DebugLog log_;
     bool filling_ = false;   // page controls are being set from the replies
+    QList<QShortcut *> tabShortcuts_;
     friend class QuillonFormTestAccess;
 };

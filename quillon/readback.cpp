@@ -459,6 +459,7 @@ void TQuillonForm::showCountry()
 {
     const QString name = countryDisplayName(countryName);
     LabelCountry->setText(name);
+    nameValueLabels();
     for (int i = Combo_Country->count() - 1; i >= 0; --i) {
         if (!name.isEmpty() && Combo_Country->itemText(i).contains(name)) {
             Combo_Country->setCurrentIndex(i);
@@ -476,6 +477,9 @@ void TQuillonForm::applySwitchType(int type)
         Basic_CallFBtn->setVisible(callForwardingSupported);
     } else if (type >= 6 && type <= 8) {
         applyVariantLayout(QStringLiteral("Leased Line"));
+        // Showing the type read or chosen is no choice of a bandwidth.
+        const bool wasFilling = filling_;
+        filling_ = true;
         RadioBtn_64K_1BC->setChecked(type == 6);
         RadioBtn_128K_2BC->setChecked(type == 7);
         RadioBtn_144K_2BC_D->setChecked(type == 8);
@@ -490,6 +494,7 @@ void TQuillonForm::applySwitchType(int type)
             RadioBtn_144K_2BC_D->setChecked(false);
             RadioBtn_144K_2BC_D->setAutoExclusive(true);
         }
+        filling_ = wasFilling;
     } else {
         applyVariantLayout(QStringLiteral("Domestic"));
     }

@@ -134,6 +134,7 @@ void TQuillonForm::showForwarding()
         updateForwardBoxes(m);
     }
     filling_ = false;
+    nameValueLabels();
 }
 
 void TQuillonForm::showScreening()

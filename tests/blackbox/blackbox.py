@@ -89,6 +89,15 @@ def start(program, args, env):
 
 # --- the accessibility tree -------------------------------------------------
 
+def accessibility_ready(timeout=30.0):
+    """Waits until the accessibility bus answers: a program started before it
+    does finds no bus to announce itself on and never shows up."""
+    def answers():
+        desktop = pyatspi.Registry.getDesktop(0)
+        return desktop is not None and desktop.childCount >= 0
+    wait_until(answers, "the accessibility bus", timeout)
+
+
 def application(name, timeout=20.0):
     def look():
         desktop = pyatspi.Registry.getDesktop(0)
