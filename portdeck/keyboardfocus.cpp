@@ -33,7 +33,7 @@ void TcontainerFrame::placeKeyboardFocus(bool onFirst)
     QWidget *focus = focusWidget();
     QWidget *panel = OptionsPageControl->currentWidget();
     if (focus && focus->isVisible() && focus->isEnabled() && !(onFirst && panel->isAncestorOf(focus)))
-        return;
+        return;   // a control has it, or a form beside the panel took it for itself
     QWidget *w = this;
     while ((w = w->nextInFocusChain()) != this) {
         if (panel->isAncestorOf(w) && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
