@@ -55,6 +55,7 @@ QWidget *makeSheet(const char *name, QStackedWidget *pages)
 
 void TcontainerFrame::buildLayout()
 {
+    installAccessibility();
     setFixedSize(645, 421);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -169,6 +170,8 @@ void TcontainerFrame::buildLayout()
     for (int row = 0; row < 8; ++row) {
         infoCaptions[row] = makeLabel(captionNames[row], productGroupBox, {12, 22 + 25 * row, 130, 20});
         infoValues[row] = makeLabel(valueNames[row], productGroupBox, {150, 22 + 25 * row, 326, 20});
+        // Each value is named by its caption ("Serial Number: HX4711").
+        infoCaptions[row]->setBuddy(infoValues[row]);
     }
     connect(Info_TabSet, &QTabBar::currentChanged, this, &TcontainerFrame::Info_TabSetChange);
 

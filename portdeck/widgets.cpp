@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadioButton>
 #include <QTimer>
 
 QPixmap picture(const QString &name)
@@ -80,7 +81,118 @@ QAccessibleInterface *panelButtonAccessible(const QString &, QObject *object)
     return nullptr;
 }
 
+// The caption label whose buddy the value label is, if any.
+QLabel *captionOf(const QLabel *value)
+{
+    const QWidget *parent = value->parentWidget();
+    if (!parent)
+        return nullptr;
+    for (QObject *sibling : parent->children()) {
+        auto *label = qobject_cast<QLabel *>(sibling);
+        if (label && label != value && label->buddy() == value)
+            return label;
+    }
+    return nullptr;
+}
+
+// A label that shows a value next to its caption: named by both, so that a
+// listener hears what the value is ("Serial Number: HX4711"), and by the
+// caption alone while the value is empty.
+class ValueLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ValueLabelAccessible(QLabel *value) : QAccessibleWidget(value, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !widget()->accessibleName().isEmpty())
+            return QAccessibleWidget::text(t);
+        const auto *value = static_cast<const QLabel *>(widget());
+        const QLabel *caption = captionOf(value);
+        return captionedValue(caption ? caption->text() : QString(), value->text());
+    }
+};
+
+QAccessibleInterface *valueLabelAccessible(const QString &, QObject *object)
+{
+    auto *label = qobject_cast<QLabel *>(object);
+    if (label && label->pixmap().isNull() && captionOf(label))
+        return new ValueLabelAccessible(label);
+    return nullptr;
+}
+
+// A radio button, also one that is not grouped with others by Qt (its
+// partner is switched off by the program, as on the call log page): still a
+// radio button to a listener, where Qt would report a check box. Its
+// interface is made with the widget, before it may be ungrouped.
+class UngroupedRadioAccessible : public QAccessibleWidget {
+public:
+    explicit UngroupedRadioAccessible(QRadioButton *radio) : QAccessibleWidget(radio, QAccessible::RadioButton) {}
+    QRadioButton *radio() const { return static_cast<QRadioButton *>(widget()); }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            QString caption = radio()->text();
+            caption.remove(QLatin1Char('&'));
+            return caption.simplified();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = radio()->isChecked();
+        return s;
+    }
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(toggleAction());
+        return names;
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == toggleAction()) {
+            if (widget()->isEnabled())
+                radio()->toggle();
+            return;
+        }
+        QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *ungroupedRadioAccessible(const QString &, QObject *object)
+{
+    auto *radio = qobject_cast<QRadioButton *>(object);
+    if (radio)
+        return new UngroupedRadioAccessible(radio);
+    return nullptr;
+}
+
 } // namespace
+
+QString captionedValue(QString caption, const QString &value)
+{
+    caption.remove(QLatin1Char('&'));
+    caption = caption.simplified();
+    while (caption.endsWith(QLatin1Char(':')))
+        caption = caption.chopped(1).trimmed();
+    const QString shown = value.simplified();
+    if (caption.isEmpty())
+        return shown;
+    return shown.isEmpty() ? caption : caption + QStringLiteral(": ") + shown;
+}
+
+void installAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(panelButtonAccessible);
+        QAccessible::installFactory(valueLabelAccessible);
+        QAccessible::installFactory(ungroupedRadioAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 PanelButton::PanelButton(const QString &objectName, const QString &caption, const QString &pictureName,
                          QWidget *parent, bool linkStyle)
@@ -92,8 +204,7 @@ PanelButton::PanelButton(const QString &objectName, const QString &caption, cons
     picture_->setObjectName(objectName + QStringLiteral("Image"));
     label_->installEventFilter(this);
     picture_->installEventFilter(this);
-    static const bool factoryInstalled = (QAccessible::installFactory(panelButtonAccessible), true);
-    Q_UNUSED(factoryInstalled);
+    installAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAutoFillBackground(true);
