@@ -136,7 +136,8 @@ void TMantletForm::buildCountryPage()
     CountryPage->setObjectName(QStringLiteral("CountryPage"));
     auto *v = new QVBoxLayout(CountryPage);
     v->setContentsMargins(0, 0, 0, 0);
-    v->addWidget(titleLabel(QStringLiteral("Country"), CountryPage));
+    QLabel *title = titleLabel(QStringLiteral("Country"), CountryPage);
+    v->addWidget(title);
     auto *note = new QLabel(QStringLiteral("Choose the country you use the modem in. The modem restarts to take "
                                            "the new country."),
                             CountryPage);
@@ -146,6 +147,7 @@ void TMantletForm::buildCountryPage()
     CountryList->setObjectName(QStringLiteral("CountryList"));
     keepUntranslated(CountryList);
     v->addWidget(CountryList, 1);
+    title->setBuddy(CountryList);   // the list is named by the page's title
     auto *row = new QHBoxLayout;
     row->addStretch(1);
     ChangeCountryBtn = button("ChangeCountryBtn", QStringLiteral("Change Country"), CountryPage);
