@@ -285,9 +285,12 @@ def exit_portdeck(app, portdeck):
 
 
 def focus(node):
+    """Gives node the keyboard focus of its window, and brings the pointer over
+    it: without a window manager the keys go to the window under the pointer."""
     node.queryComponent().grabFocus()
-    wait_until(lambda: node.getState().contains(pyatspi.STATE_FOCUSED), "%r to have the focus" % node.name,
-               timeout=10)
+    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, "abs")
+    time.sleep(0.2)
 
 
 def type_keys(text):
