@@ -16,7 +16,9 @@ if [ -z "$launcher" ]; then
   exit 1
 fi
 export BLACKBOX_LAUNCHER="$launcher"
-xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- sh -c '
+# A display number of our own: tests run side by side would all try :99 first
+# and race for it.
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" dbus-run-session -- sh -c '
   "$BLACKBOX_LAUNCHER" --launch-immediately >/dev/null 2>&1 &
   bus=$!
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1

@@ -5,7 +5,7 @@ device sent."""
 
 import os
 
-from blackbox import (BIN, Device, Failure, Machine, application, check, current_tab, describe, english,
+from blackbox import (portdeck_application, BIN, Device, Failure, Machine, application, check, current_tab, describe, english,
                       exit_portdeck, find, find_all, known_serial, portdeck_log_tail, press, run,
                       start_portdeck, text_of, wait_until)
 
@@ -32,7 +32,7 @@ def main():
     machine.write()
     device = Device(machine, "isdnta", 1, "--serial", SERIAL)
     portdeck = start_portdeck(machine)
-    app = application("Portdeck")
+    app = portdeck_application(machine, portdeck)
     try:
         press(find(app, "push button", contains=NAME, timeout=60))
         # The values are named by their captions.

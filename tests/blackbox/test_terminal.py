@@ -3,7 +3,7 @@ turned on, a command typed on the keyboard into its screen, the device's
 answer read back from the screen's text, and the command found in the
 device's transcript."""
 
-from blackbox import (Device, checked, Machine, application, check, describe, english, exit_portdeck, find, find_all, focus,
+from blackbox import (portdeck_application, Device, checked, Machine, application, check, describe, english, exit_portdeck, find, find_all, focus,
                       known_serial, portdeck_log_tail, press, press_when_enabled, run, start_portdeck, text_of,
                       type_keys, wait_until)
 
@@ -18,7 +18,7 @@ def main():
     machine.write()
     device = Device(machine, "56k", 3, "--serial", SERIAL)
     portdeck = start_portdeck(machine)
-    app = application("Portdeck", timeout=60)
+    app = portdeck_application(machine, portdeck)
     try:
         press(find(app, "push button", contains=NAME, timeout=60))
         find(app, "label", "Serial Number: " + SERIAL, timeout=60)
