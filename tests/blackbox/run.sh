@@ -18,7 +18,10 @@ fi
 export BLACKBOX_LAUNCHER="$launcher"
 # A display number of our own: tests run side by side would all try :99 first
 # and race for it.
-xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" dbus-run-session -- sh -c '
+set +e
+xvfb_errors=$(mktemp)
+trap 'rm -f "$xvfb_errors"' EXIT
+xvfb-run -a -n $((100 + RANDOM % 800)) -e "$xvfb_errors" -s "-screen 0 1280x1024x24" dbus-run-session -- sh -c '
   "$BLACKBOX_LAUNCHER" --launch-immediately >/dev/null 2>&1 &
   bus=$!
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
@@ -27,3 +30,9 @@ xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" dbus-run-sess
   /usr/bin/python3 "$1" || rc=$?
   kill $bus 2>/dev/null || true
   exit $rc' sh "$test" 2>&1 | grep -v -e "Failed to set fd limit" -e "^dbus-daemon\[" -e "SpiRegistry daemon"
+rc=${PIPESTATUS[0]}
+set -e
+if [ "$rc" != 0 ] && [ -s "$xvfb_errors" ]; then
+  echo "blackbox: the X server said:" && cat "$xvfb_errors"
+fi
+exit "$rc"
