@@ -304,8 +304,8 @@ def press_when_enabled(root, role, name, timeout=60):
     return node
 
 
-def exit_portdeck(app, portdeck):
-    press_when_enabled(app, "push button", "Exit")
+def exit_portdeck(app, portdeck, caption="Exit"):
+    press_when_enabled(app, "push button", caption)
     wait_until(lambda: portdeck.poll() is not None, "Portdeck to end", timeout=60)
 
 
