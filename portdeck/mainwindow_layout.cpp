@@ -137,6 +137,8 @@ void TcontainerFrame::buildLayout()
     statusInfoStatic = makeLabel("statusInfoStatic", DefaultSheet, {60, 9, 442, 100});
     statusInfoStatic->setWordWrap(true);
     statusInfoStatic->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The animation is named by the status it goes with ("... This may take a few moments").
+    statusInfoStatic->setBuddy(statusAnimationAvi);
     modemImage = makeLabel("modemImage", DefaultSheet, {8, 8, 100, 60});
     modemImage->setScaledContents(true);
     dividerBevel = makeBevel("dividerBevel", DefaultSheet, {8, 112, 494, 2});

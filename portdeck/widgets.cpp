@@ -169,6 +169,27 @@ QAccessibleInterface *ungroupedRadioAccessible(const QString &, QObject *object)
     return nullptr;
 }
 
+// The find-computer animation: drawn by hand, so it tells assistive
+// technology itself that it is an animation and whether it runs.
+class StatusAnimationAccessible : public QAccessibleWidget {
+public:
+    explicit StatusAnimationAccessible(StatusAnimation *animation)
+        : QAccessibleWidget(animation, QAccessible::Animation) {}
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.animated = static_cast<StatusAnimation *>(widget())->isPlaying();
+        return s;
+    }
+};
+
+QAccessibleInterface *statusAnimationAccessible(const QString &, QObject *object)
+{
+    if (auto *animation = qobject_cast<StatusAnimation *>(object))
+        return new StatusAnimationAccessible(animation);
+    return nullptr;
+}
+
 } // namespace
 
 QString captionedValue(QString caption, const QString &value)
@@ -189,6 +210,7 @@ void installAccessibility()
         QAccessible::installFactory(panelButtonAccessible);
         QAccessible::installFactory(valueLabelAccessible);
         QAccessible::installFactory(ungroupedRadioAccessible);
+        QAccessible::installFactory(statusAnimationAccessible);
         return true;
     }();
     Q_UNUSED(installed);
@@ -434,19 +456,37 @@ StatusAnimation::StatusAnimation(QWidget *parent) : QLabel(parent), timer_(new Q
     });
 }
 
+namespace {
+
+void tellAnimated(StatusAnimation *animation)
+{
+    QAccessible::State changed;
+    changed.animated = true;
+    QAccessibleStateChangeEvent event(animation, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
 void StatusAnimation::play(int fromFrame, int toFrame)
 {
     from_ = fromFrame;
     to_ = toFrame;
     frame_ = fromFrame;
+    const bool wasPlaying = timer_->isActive();
     timer_->start();
+    if (!wasPlaying)
+        tellAnimated(this);
     show();
     update();
 }
 
 void StatusAnimation::stop()
 {
+    const bool wasPlaying = timer_->isActive();
     timer_->stop();
+    if (wasPlaying)
+        tellAnimated(this);
     update();
 }
 

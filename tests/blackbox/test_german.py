@@ -2,6 +2,8 @@
 product screen opened with its values named by their German captions, the
 ISDN TA's call log under its German name and columns, and the way back."""
 
+import pyatspi
+
 from blackbox import (Device, Machine, PORTDECK_KEY, check, current_tab, describe, exit_portdeck, find, find_all,
                       known_serial, portdeck_application, portdeck_log_tail, press, press_when_enabled, run,
                       start_portdeck, text_of, wait_until)
@@ -28,6 +30,9 @@ def main():
     app = portdeck_application(machine, portdeck)
     try:
         find(app, "label", "Anzahl gefundener Produkte: 3", timeout=90)
+        # The search animation is told as one, named by the status it goes with, and stopped.
+        animation = find(app, "animation", "Anzahl gefundener Produkte: 3", timeout=10)
+        check(not animation.getState().contains(pyatspi.STATE_ANIMATED), "the search has stopped")
         for _, _, name, _, _ in DEVICES:
             find(app, "push button", contains=name, timeout=10)
 
