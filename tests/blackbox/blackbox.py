@@ -258,21 +258,7 @@ def known_serial(machine, product_key, serial):
     machine.set(PORTDECK_KEY + "\\" + product_key, "Serial Number1", serial)
 
 
-def wait_for_accessibility_bus(timeout=20.0):
-    """The accessibility bus is launched beside the test: a program started
-    before it answers would never appear on it."""
-    from gi.repository import Gio, GLib
-
-    def address():
-        bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
-        reply = bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
-                              GLib.VariantType.new("(s)"), Gio.DBusCallFlags.NONE, 2000, None)
-        return reply.unpack()[0]
-    wait_until(address, "the accessibility bus", timeout)
-
-
 def start_portdeck(machine, locale="en_US.UTF-8", **extra):
-    wait_for_accessibility_bus()
     env = machine.env(LANG=locale, LC_ALL=locale, TALLYLINE_OPENER="/bin/true", **extra)
     out = open(os.path.join(machine.root, "portdeck.out"), "w")
     return subprocess.Popen([os.path.join(BIN, "portdeck"), "/l"], env=env, stdout=out, stderr=subprocess.STDOUT)
