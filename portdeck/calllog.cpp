@@ -2,6 +2,7 @@
 // outgoing ("ati17") calls, read once per run, shown as the device prints
 // them under a row of column labels, and saved to a file on request.
 
+#include "calllogaccessible.h"
 #include "containerframe.h"
 #include "datapacket.h"
 #include "paths.h"
@@ -33,6 +34,7 @@ QLabel *columnLabel(const char *name, QWidget *parent, int x, int width)
 
 void TcontainerFrame::buildCallLogPage()
 {
+    installCallLogAccessibility();
     RadioIncoming = new QRadioButton(QStringLiteral("Incoming "), Sheet_CallLog);
     RadioIncoming->setObjectName(QStringLiteral("RadioIncoming"));
     RadioIncoming->setGeometry(8, 6, 100, 20);

@@ -91,6 +91,22 @@ TEST_F(CallLogPage, ValuesListsAndTabsWithoutAMouse)
     EXPECT_EQ(name(frame->CallLogMemo), "Call Log: Incoming");
     EXPECT_EQ(frame->CallLogMemo->accessibleDescription(), "Calling Number, Port, Date, Time, Protocol, Charge Units");
 
+    // The memo is a table under the column labels, and the text as printed.
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(frame->CallLogMemo);
+    EXPECT_EQ(table->role(), QAccessible::Table);
+    QAccessibleTableInterface *cells = table->tableInterface();
+    ASSERT_NE(cells, nullptr);
+    auto cell = [&](int row, int column) { return cells->cellAt(row, column)->text(QAccessible::Name); };
+    EXPECT_EQ(cells->columnCount(), 6);
+    EXPECT_EQ(cells->rowCount(), 4);
+    EXPECT_EQ(cells->columnDescription(0), "Calling Number");
+    EXPECT_EQ(cell(1, 0), "5552000");
+    EXPECT_EQ(cell(2, 4), "3.1 KHz Audio");
+    EXPECT_EQ(cell(2, 5), "");
+    EXPECT_EQ(cells->cellAt(0, 1)->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+              "Port");
+    EXPECT_EQ(table->textInterface()->text(0, table->textInterface()->characterCount()), memo());
+
     QAccessibleInterface *outgoing = QAccessible::queryAccessibleInterface(frame->RadioOutgoing);
     EXPECT_EQ(outgoing->role(), QAccessible::RadioButton);
     EXPECT_EQ(outgoing->text(QAccessible::Name), "Outgoing");
@@ -102,6 +118,10 @@ TEST_F(CallLogPage, ValuesListsAndTabsWithoutAMouse)
     EXPECT_EQ(frame->lblNumber->text(), "Called Number");
     EXPECT_TRUE(memo().startsWith("5559000 ")) << qPrintable(memo());
     EXPECT_EQ(name(frame->CallLogMemo), "Call Log: Outgoing");
+    EXPECT_EQ(cells->rowCount(), 3);
+    EXPECT_EQ(cells->columnDescription(0), "Called Number");
+    EXPECT_EQ(cell(1, 0), "18005550199");
+    EXPECT_EQ(cell(0, 5), "12");
     // Toggling the chosen list off keeps it, as a click on it does.
     outgoing->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(frame->RadioOutgoing->isChecked());

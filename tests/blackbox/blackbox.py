@@ -293,6 +293,7 @@ def press_when_enabled(root, role, name, timeout=60):
 def exit_portdeck(app, portdeck, caption="Exit"):
     press_when_enabled(app, "push button", caption)
     wait_until(lambda: portdeck.poll() is not None, "Portdeck to end", timeout=60)
+    check(portdeck.returncode == 0, "Portdeck ended with %s" % portdeck.returncode)
 
 
 def focus(node):
@@ -312,3 +313,14 @@ def type_keys(text):
         else:
             pyatspi.Registry.generateKeyboardEvent(ord(ch), None, pyatspi.KEY_SYM)
         time.sleep(0.02)
+
+
+def table_columns(node):
+    table = node.queryTable()
+    return [table.getColumnDescription(c) for c in range(table.nColumns)]
+
+
+def table_rows(node):
+    """The cells of a table, row by row, as their names."""
+    table = node.queryTable()
+    return [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)] for r in range(table.nRows)]

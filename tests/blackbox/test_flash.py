@@ -7,9 +7,9 @@ taken; Back reads the new date onto the product screen."""
 import os
 import random
 
-from blackbox import (Device, Machine, check, describe, english, exit_portdeck, find, find_all, known_serial,
+from blackbox import (check, describe, Device, english, exit_portdeck, find, find_all, known_serial, Machine,
                       portdeck_application, portdeck_log_tail, press, press_when_enabled, run, start_portdeck,
-                      text_of, type_into, wait_until)
+                      type_into, wait_until)
 
 SERIAL = "TL0077"
 NAME = "Varnel Tallyline 56K Business Modem"

@@ -4,9 +4,9 @@ ISDN TA's call log under its German name and columns, and the way back."""
 
 import pyatspi
 
-from blackbox import (Device, Machine, PORTDECK_KEY, check, current_tab, describe, exit_portdeck, find, find_all,
-                      known_serial, portdeck_application, portdeck_log_tail, press, press_when_enabled, run,
-                      start_portdeck, text_of, wait_until)
+from blackbox import (check, current_tab, describe, Device, exit_portdeck, find, find_all, known_serial,
+                      Machine, portdeck_application, PORTDECK_KEY, portdeck_log_tail, press,
+                      press_when_enabled, run, start_portdeck, table_columns, text_of, wait_until)
 
 DEVICES = [("isdnta", 1, "Varnel Brenmoor ISDN TA", "ISDN TA", "HX4711"),
            ("56k", 3, "Varnel Tallyline 56K Business Modem", "Business Modem", "TL0042"),
@@ -48,12 +48,13 @@ def main():
         press(find(app, "push button", contains=DEVICES[0][2]))
         find(app, "label", "Seriennummer: HX4711", timeout=60)
         press(find(app, "page tab", "Anrufprotokoll"))
-        memo = find(app, "text", "Anrufprotokoll: Ankommend", timeout=30)
+        memo = find(app, "table", "Anrufprotokoll: Ankommend", timeout=30)
         check(memo.description == "Anrufernummer, Anschl., Datum, Uhrzeit, Protokoll, Einheiten",
               "the German columns: %r" % memo.description)
         wait_until(lambda: "5551000" in text_of(memo), "the incoming calls", timeout=30)
+        check(table_columns(memo)[1] == "Anschl.", "the German columns of the table: %r" % table_columns(memo))
         press(find(app, "radio button", "Abgehend"))
-        find(app, "text", "Anrufprotokoll: Abgehend", timeout=10)
+        find(app, "table", "Anrufprotokoll: Abgehend", timeout=10)
         back_to_the_list(app, DEVICES[0][2])
 
         # The IDSL modem.

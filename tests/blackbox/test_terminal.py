@@ -3,9 +3,9 @@ turned on, a command typed on the keyboard into its screen, the device's
 answer read back from the screen's text, and the command found in the
 device's transcript."""
 
-from blackbox import (portdeck_application, Device, checked, Machine, application, check, describe, english, exit_portdeck, find, find_all, focus,
-                      known_serial, portdeck_log_tail, press, press_when_enabled, run, start_portdeck, text_of,
-                      type_keys, wait_until)
+from blackbox import (check, checked, describe, Device, english, exit_portdeck, find, find_all, focus,
+                      known_serial, Machine, portdeck_application, portdeck_log_tail, press,
+                      press_when_enabled, run, start_portdeck, text_of, type_keys, wait_until)
 
 SERIAL = "TL0042"
 NAME = "Varnel Tallyline 56K Business Modem"
