@@ -136,8 +136,7 @@ void TMantletForm::buildCountryPage()
     CountryPage->setObjectName(QStringLiteral("CountryPage"));
     auto *v = new QVBoxLayout(CountryPage);
     v->setContentsMargins(0, 0, 0, 0);
-    QLabel *title = titleLabel(QStringLiteral("Country"), CountryPage);
-    v->addWidget(title);
+    v->addWidget(titleLabel(QStringLiteral("Country"), CountryPage));
     auto *note = new QLabel(QStringLiteral("Choose the country you use the modem in. The modem restarts to take "
                                            "the new country."),
                             CountryPage);
@@ -147,7 +146,6 @@ void TMantletForm::buildCountryPage()
     CountryList->setObjectName(QStringLiteral("CountryList"));
     keepUntranslated(CountryList);
     v->addWidget(CountryList, 1);
-    title->setBuddy(CountryList);   // the list is named by the page's title
     auto *row = new QHBoxLayout;
     row->addStretch(1);
     ChangeCountryBtn = button("ChangeCountryBtn", QStringLiteral("Change Country"), CountryPage);
@@ -161,6 +159,12 @@ void TMantletForm::buildCountryPage()
 }
 
 QString TMantletForm::caption() const { return text("Business Modem Configuration"); }
+
+void TMantletForm::retranslate()
+{
+    // A list takes no name from a label: it is named by its page's title.
+    CountryList->setAccessibleName(text("Country"));
+}
 
 int TMantletForm::helpId() const
 {
