@@ -2,6 +2,7 @@
 // outgoing ("ati17") calls, read once per run, shown as the device prints
 // them under a row of column labels, and saved to a file on request.
 
+#include "calllogaccessible.h"
 #include "containerframe.h"
 #include "datapacket.h"
 #include "paths.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QSignalBlocker>
 #include <QStackedWidget>
 
 namespace {
@@ -32,6 +34,7 @@ QLabel *columnLabel(const char *name, QWidget *parent, int x, int width)
 
 void TcontainerFrame::buildCallLogPage()
 {
+    installCallLogAccessibility();
     RadioIncoming = new QRadioButton(QStringLiteral("Incoming "), Sheet_CallLog);
     RadioIncoming->setObjectName(QStringLiteral("RadioIncoming"));
     RadioIncoming->setGeometry(8, 6, 100, 20);
@@ -70,6 +73,17 @@ void TcontainerFrame::buildCallLogPage()
     connect(PageControl_Info, &QStackedWidget::currentChanged, this, &TcontainerFrame::PageControl_InfoChange);
     connect(RadioIncoming, &QRadioButton::clicked, this, &TcontainerFrame::RadioIncomingClick);
     connect(RadioOutgoing, &QRadioButton::clicked, this, &TcontainerFrame::RadioOutgoingClick);
+    // The keyboard's arrow keys and assistive technology's toggle turn a radio
+    // on without a click; and since the two are not grouped, a toggle that
+    // turns the checked one off is taken back, as a click on it is.
+    auto followToggle = [this](QRadioButton *self, QRadioButton *other, void (TcontainerFrame::*choose)()) {
+        connect(self, &QRadioButton::toggled, this, [this, other, choose](bool on) {
+            if (on || !other->isChecked())
+                (this->*choose)();
+        });
+    };
+    followToggle(RadioIncoming, RadioOutgoing, &TcontainerFrame::RadioIncomingClick);
+    followToggle(RadioOutgoing, RadioIncoming, &TcontainerFrame::RadioOutgoingClick);
     connect(ExportBtn, &QPushButton::clicked, this, &TcontainerFrame::ExportBtnClick);
     connect(CallLog, &TApdDataPacket::stringPacket, this, &TcontainerFrame::CallLogStringPacket);
 }
@@ -81,6 +95,20 @@ void TcontainerFrame::setCallLogLabels(bool incoming)
     lblDate->setText(tr_("Date"));
     lblTime->setText(tr_("Time"));
     lblProtocol->setText(tr_("Protocol"));
+    nameCallLog();
+}
+
+void TcontainerFrame::nameCallLog()
+{
+    // The memo is named by the list it shows; its columns are the header row.
+    const bool incoming = !RadioOutgoing->isChecked();
+    QString list = (incoming ? RadioIncoming : RadioOutgoing)->text();
+    list.remove(QLatin1Char('&'));
+    CallLogMemo->setAccessibleName(tr_("Call Log") + QStringLiteral(": ") + list.simplified());
+    QStringList columns;
+    for (const QLabel *column : {lblNumber, lblPort, lblDate, lblTime, lblProtocol, lblCharge})
+        columns << column->text();
+    CallLogMemo->setAccessibleDescription(columns.join(QStringLiteral(", ")));
 }
 
 void TcontainerFrame::showCallLog(const QString &text)
@@ -131,17 +159,23 @@ void TcontainerFrame::CallLogStringPacket(const QString &text)
 
 void TcontainerFrame::RadioIncomingClick()
 {
-    RadioIncoming->setChecked(true);
+    {
+        const QSignalBlocker blockThis(RadioIncoming), blockOther(RadioOutgoing);
+        RadioIncoming->setChecked(true);
+        RadioOutgoing->setChecked(false);
+    }
     setCallLogLabels(true);
-    RadioOutgoing->setChecked(false);
     showCallLog(incomingLog);
 }
 
 void TcontainerFrame::RadioOutgoingClick()
 {
-    RadioOutgoing->setChecked(true);
+    {
+        const QSignalBlocker blockThis(RadioOutgoing), blockOther(RadioIncoming);
+        RadioOutgoing->setChecked(true);
+        RadioIncoming->setChecked(false);
+    }
     setCallLogLabels(false);
-    RadioIncoming->setChecked(false);
     showCallLog(outgoingLog);
 }
 

@@ -329,6 +329,7 @@ public:
     bool bIncomingLogReceived = false;   // the lists are read once per run
     void buildCallLogPage();
     void setCallLogLabels(bool incoming);
+    void nameCallLog();
     void showCallLog(const QString &text);
     void PageControl_InfoChange();
     void CallLogStringPacket(const QString &text);

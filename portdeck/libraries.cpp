@@ -190,6 +190,7 @@ void TcontainerFrame::ChangeLanguage(int languageId)
         dictionary->selectLanguage(languageId);
         dictionary->activate();
     }
+    nameCallLog();
     const int language = libraryLanguage();
     const int locale = libraryLocale();
     // The IDSL library keeps the language it was shown with.

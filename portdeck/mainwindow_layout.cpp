@@ -55,6 +55,7 @@ QWidget *makeSheet(const char *name, QStackedWidget *pages)
 
 void TcontainerFrame::buildLayout()
 {
+    installAccessibility();
     setFixedSize(645, 421);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -137,6 +138,8 @@ void TcontainerFrame::buildLayout()
     statusInfoStatic = makeLabel("statusInfoStatic", DefaultSheet, {60, 9, 442, 100});
     statusInfoStatic->setWordWrap(true);
     statusInfoStatic->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The animation is named by the status it goes with ("... This may take a few moments").
+    statusInfoStatic->setBuddy(statusAnimationAvi);
     modemImage = makeLabel("modemImage", DefaultSheet, {8, 8, 100, 60});
     modemImage->setScaledContents(true);
     dividerBevel = makeBevel("dividerBevel", DefaultSheet, {8, 112, 494, 2});
@@ -170,6 +173,8 @@ void TcontainerFrame::buildLayout()
     for (int row = 0; row < 8; ++row) {
         infoCaptions[row] = makeLabel(captionNames[row], productGroupBox, {12, 22 + 25 * row, 130, 20});
         infoValues[row] = makeLabel(valueNames[row], productGroupBox, {150, 22 + 25 * row, 326, 20});
+        // Each value is named by its caption ("Serial Number: HX4711").
+        infoCaptions[row]->setBuddy(infoValues[row]);
     }
     connect(Info_TabSet, &QTabBar::currentChanged, this, &TcontainerFrame::Info_TabSetChange);
 

@@ -57,6 +57,7 @@ void TcontainerFrame::openProductScreenCommon(const QString &type, const QString
     brandLabel->setText(tr_(look.title));
     brandLabel->adjustSize();
     modemImage->setPixmap(picture(QString::fromLatin1(look.picture)));
+    modemImage->setAccessibleName(brandLabel->text());
     setInfoCaptions();
     for (QLabel *value : infoValues)
         value->clear();

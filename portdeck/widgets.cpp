@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadioButton>
 #include <QTimer>
 
 QPixmap picture(const QString &name)
@@ -80,7 +81,140 @@ QAccessibleInterface *panelButtonAccessible(const QString &, QObject *object)
     return nullptr;
 }
 
+// The caption label whose buddy the value label is, if any.
+QLabel *captionOf(const QLabel *value)
+{
+    const QWidget *parent = value->parentWidget();
+    if (!parent)
+        return nullptr;
+    for (QObject *sibling : parent->children()) {
+        auto *label = qobject_cast<QLabel *>(sibling);
+        if (label && label != value && label->buddy() == value)
+            return label;
+    }
+    return nullptr;
+}
+
+// A label that shows a value next to its caption: named by both, so that a
+// listener hears what the value is ("Serial Number: HX4711"), and by the
+// caption alone while the value is empty.
+class ValueLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ValueLabelAccessible(QLabel *value) : QAccessibleWidget(value, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !widget()->accessibleName().isEmpty())
+            return QAccessibleWidget::text(t);
+        const auto *value = static_cast<const QLabel *>(widget());
+        const QLabel *caption = captionOf(value);
+        return captionedValue(caption ? caption->text() : QString(), value->text());
+    }
+};
+
+QAccessibleInterface *valueLabelAccessible(const QString &, QObject *object)
+{
+    auto *label = qobject_cast<QLabel *>(object);
+    if (label && label->pixmap().isNull() && captionOf(label))
+        return new ValueLabelAccessible(label);
+    return nullptr;
+}
+
+// A radio button, also one that is not grouped with others by Qt (its
+// partner is switched off by the program, as on the call log page): still a
+// radio button to a listener, where Qt would report a check box. Its
+// interface is made with the widget, before it may be ungrouped.
+class UngroupedRadioAccessible : public QAccessibleWidget {
+public:
+    explicit UngroupedRadioAccessible(QRadioButton *radio) : QAccessibleWidget(radio, QAccessible::RadioButton) {}
+    QRadioButton *radio() const { return static_cast<QRadioButton *>(widget()); }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            QString caption = radio()->text();
+            caption.remove(QLatin1Char('&'));
+            return caption.simplified();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = radio()->isChecked();
+        return s;
+    }
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(toggleAction());
+        return names;
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == toggleAction()) {
+            if (widget()->isEnabled())
+                radio()->toggle();
+            return;
+        }
+        QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *ungroupedRadioAccessible(const QString &, QObject *object)
+{
+    auto *radio = qobject_cast<QRadioButton *>(object);
+    if (radio)
+        return new UngroupedRadioAccessible(radio);
+    return nullptr;
+}
+
+// The find-computer animation: drawn by hand, so it tells assistive
+// technology itself that it is an animation and whether it runs.
+class StatusAnimationAccessible : public QAccessibleWidget {
+public:
+    explicit StatusAnimationAccessible(StatusAnimation *animation)
+        : QAccessibleWidget(animation, QAccessible::Animation) {}
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.animated = static_cast<StatusAnimation *>(widget())->isPlaying();
+        return s;
+    }
+};
+
+QAccessibleInterface *statusAnimationAccessible(const QString &, QObject *object)
+{
+    if (auto *animation = qobject_cast<StatusAnimation *>(object))
+        return new StatusAnimationAccessible(animation);
+    return nullptr;
+}
+
 } // namespace
+
+QString captionedValue(QString caption, const QString &value)
+{
+    caption.remove(QLatin1Char('&'));
+    caption = caption.simplified();
+    while (caption.endsWith(QLatin1Char(':')))
+        caption = caption.chopped(1).trimmed();
+    const QString shown = value.simplified();
+    if (caption.isEmpty())
+        return shown;
+    return shown.isEmpty() ? caption : caption + QStringLiteral(": ") + shown;
+}
+
+void installAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(panelButtonAccessible);
+        QAccessible::installFactory(valueLabelAccessible);
+        QAccessible::installFactory(ungroupedRadioAccessible);
+        QAccessible::installFactory(statusAnimationAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 PanelButton::PanelButton(const QString &objectName, const QString &caption, const QString &pictureName,
                          QWidget *parent, bool linkStyle)
@@ -92,8 +226,7 @@ PanelButton::PanelButton(const QString &objectName, const QString &caption, cons
     picture_->setObjectName(objectName + QStringLiteral("Image"));
     label_->installEventFilter(this);
     picture_->installEventFilter(this);
-    static const bool factoryInstalled = (QAccessible::installFactory(panelButtonAccessible), true);
-    Q_UNUSED(factoryInstalled);
+    installAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAutoFillBackground(true);
@@ -335,19 +468,37 @@ StatusAnimation::StatusAnimation(QWidget *parent) : QLabel(parent), timer_(new Q
     });
 }
 
+namespace {
+
+void tellAnimated(StatusAnimation *animation)
+{
+    QAccessible::State changed;
+    changed.animated = true;
+    QAccessibleStateChangeEvent event(animation, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
 void StatusAnimation::play(int fromFrame, int toFrame)
 {
     from_ = fromFrame;
     to_ = toFrame;
     frame_ = fromFrame;
+    const bool wasPlaying = timer_->isActive();
     timer_->start();
+    if (!wasPlaying)
+        tellAnimated(this);
     show();
     update();
 }
 
 void StatusAnimation::stop()
 {
+    const bool wasPlaying = timer_->isActive();
     timer_->stop();
+    if (wasPlaying)
+        tellAnimated(this);
     update();
 }
 

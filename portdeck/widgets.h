@@ -88,5 +88,12 @@ private:
     int from_ = 1, to_ = 8, frame_ = 1;
 };
 
+// What assistive technology is told of the window's own controls: the panel
+// buttons are buttons, and a label that is the buddy of a caption label is
+// named by caption and value. Installed once per process.
+void installAccessibility();
+// "Serial Number:" and "HX4711" as a listener hears them: "Serial Number: HX4711".
+QString captionedValue(QString caption, const QString &value);
+
 // Pictures of the program, by resource name ("BMP_DETECT").
 QPixmap picture(const QString &name);

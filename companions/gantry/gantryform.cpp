@@ -59,6 +59,8 @@ TGantryForm::TGantryForm(QWidget *host) : CompanionForm(host, QStringLiteral("TG
     TerminalView->setObjectName(QStringLiteral("TerminalView"));
     keepUntranslated(TerminalView);
     connect(TerminalView, &TTerminalView::typed, this, &TGantryForm::keysTyped);
+    // The screen is named by the line above it ("Terminal: ISDN TA").
+    DeviceLabel->setBuddy(TerminalView);
     v->addWidget(TerminalView, 1);
 
     auto *row = new QHBoxLayout;

@@ -160,6 +160,12 @@ void TMantletForm::buildCountryPage()
 
 QString TMantletForm::caption() const { return text("Business Modem Configuration"); }
 
+void TMantletForm::retranslate()
+{
+    // A list takes no name from a label: it is named by its page's title.
+    CountryList->setAccessibleName(text("Country"));
+}
+
 int TMantletForm::helpId() const
 {
     if (!bShown)

@@ -70,6 +70,7 @@ public:
 
 protected:
     QString caption() const override;
+    void retranslate() override;
 
 private:
     void buildWelcomePage();

@@ -2,10 +2,13 @@
 
 #include "deviceanswers.h"
 #include "dictionary.h"
+#include "formparts.h"
 #include "translator.h"
 #include "uiservices.h"
 
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 
 namespace companions {
 
@@ -15,6 +18,7 @@ CompanionForm::CompanionForm(QWidget *host, const QString &objectName) : QWidget
     setWindowFlags(host ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(kWidth, kHeight);
     setAutoFillBackground(true);
+    installAccessibility();
 
     // Our own dictionary: the host's language reaches us only through the
     // language export, never through the host's dictionary.
@@ -32,9 +36,29 @@ CompanionForm::~CompanionForm() = default;
 
 void CompanionForm::finishConstruction()
 {
+    // Outside a dialog a push button takes Space only; a keyboard user
+    // expects Enter on the focused button too.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->installEventFilter(this);
     translator_->follow(this);
     applyStatuses();
     retranslate();
+}
+
+bool CompanionForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        auto *button = qobject_cast<QPushButton *>(watched);
+        const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && modifiers == Qt::NoModifier) {
+            if (!key->isAutoRepeat() && button->isEnabled())
+                button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CompanionForm::setHost(QWidget *host)

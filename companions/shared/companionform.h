@@ -49,7 +49,9 @@ protected:
     // The caption message boxes carry.
     virtual QString caption() const = 0;
     // Starts following the dictionary; call at the end of the form's construction.
+    // The form's push buttons then answer Enter as well as Space.
     void finishConstruction();
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void applyStatuses();

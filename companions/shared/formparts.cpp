@@ -4,11 +4,70 @@
 #include "devicelink.h"
 #include "translator.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 
 namespace companions {
+
+namespace {
+
+QLabel *captionOf(const QLabel *value)
+{
+    const QWidget *parent = value->parentWidget();
+    if (!parent)
+        return nullptr;
+    for (QObject *sibling : parent->children()) {
+        auto *label = qobject_cast<QLabel *>(sibling);
+        if (label && label != value && label->buddy() == value)
+            return label;
+    }
+    return nullptr;
+}
+
+class ValueLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ValueLabelAccessible(QLabel *value) : QAccessibleWidget(value, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !widget()->accessibleName().isEmpty())
+            return QAccessibleWidget::text(t);
+        const auto *value = static_cast<const QLabel *>(widget());
+        const QLabel *caption = captionOf(value);
+        return captionedValue(caption ? caption->text() : QString(), value->text());
+    }
+};
+
+QAccessibleInterface *valueLabelAccessible(const QString &, QObject *object)
+{
+    auto *label = qobject_cast<QLabel *>(object);
+    if (label && label->pixmap().isNull() && captionOf(label))
+        return new ValueLabelAccessible(label);
+    return nullptr;
+}
+
+} // namespace
+
+QString captionedValue(QString caption, const QString &value)
+{
+    caption.remove(QLatin1Char('&'));
+    caption = caption.simplified();
+    while (caption.endsWith(QLatin1Char(':')))
+        caption = caption.chopped(1).trimmed();
+    const QString shown = value.simplified();
+    if (caption.isEmpty())
+        return shown;
+    return shown.isEmpty() ? caption : caption + QStringLiteral(": ") + shown;
+}
+
+// The library stays mapped once loaded, so the factory stays valid.
+void installAccessibility()
+{
+    static const bool installed = (QAccessible::installFactory(valueLabelAccessible), true);
+    Q_UNUSED(installed);
+}
 
 QLabel *titleLabel(const QString &text, QWidget *parent)
 {

@@ -15,6 +15,13 @@ struct DeviceIdentity;
 struct Reply;
 
 QLabel *titleLabel(const QString &text, QWidget *parent);
+
+// What assistive technology is told of the forms, installed once per library:
+// a label that is the buddy of a caption label (a form row "Serial number:"
+// and its value) is named by both, "Serial number: HX4711", and by the
+// caption alone while it is empty.
+void installAccessibility();
+QString captionedValue(QString caption, const QString &value);
 // Selectable, named, and never translated: it shows what the device says.
 QLabel *valueLabel(const char *name, QWidget *parent);
 

@@ -75,6 +75,7 @@ TSprocketForm::TSprocketForm(QWidget *host) : CompanionForm(host, QStringLiteral
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     v->addWidget(ProgressBar);
+    title->setBuddy(ProgressBar);   // the download's progress, named by the screen's title
     StatusLabel = new QLabel(this);
     StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
     StatusLabel->setWordWrap(true);

@@ -7,6 +7,8 @@
 #include "simdevice.h"
 #include "uiservices.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -187,6 +189,23 @@ TEST_F(GantryTest, AClosedPortIsReportedWhenTyping)
 
 // --- Tessel -----------------------------------------------------------------
 
+// A screen reader reads the screen: a text named by the line above it, with
+// the device's answer in it; the keys typed into it still go to the device.
+TEST_F(GantryTest, TheScreenIsATextAListenerCanRead)
+{
+    start(QStringLiteral("isdnta"), "quillon");
+    QAccessibleInterface *screenIface = QAccessible::queryAccessibleInterface(view);
+    ASSERT_NE(screenIface, nullptr);
+    EXPECT_EQ(screenIface->text(QAccessible::Name), QStringLiteral("Terminal: ISDN TA"));
+    EXPECT_TRUE(screenIface->state().focusable);
+    ASSERT_NE(screenIface->textInterface(), nullptr);
+    type(QStringLiteral("ati7"));
+    ASSERT_TRUE(eventually([&] { return screen().contains(QStringLiteral("\nOK")); }));
+    QAccessibleTextInterface *text = screenIface->textInterface();
+    EXPECT_TRUE(text->text(0, text->characterCount()).contains(QStringLiteral("Product ID        00524001")));
+    EXPECT_EQ(sim->commands(), QStringList{"ati7\\r"});
+}
+
 class TesselTest : public LibraryTest {
 protected:
     void start()
@@ -225,6 +244,48 @@ TEST_F(TesselTest, ShowsIdentityAndLineSettingsAndLeavesByDone)
     clickButton(form, "DoneBtn");
     ASSERT_TRUE(eventually([&] { return host->window.count(productlibs::kFormFinishedMessage) == 1; }));
     EXPECT_EQ(host->window.messages.last().lParam, 0);
+}
+
+// Keyboard alone: Tab walks the form in reading order, Enter presses the
+// focused button; the values are named by their captions.
+TEST_F(TesselTest, WalkedByTabAndLeftByEnter)
+{
+    start();
+    auto name = [&](const char *widget) {
+        return QAccessible::queryAccessibleInterface(child<QWidget>(form, widget))->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name("SerialNumberValue"), QStringLiteral("Serial number: LM0901005"));
+    EXPECT_EQ(name("LineStatusValue"), QStringLiteral("Line status: Ready"));
+    // A combo box is named by its choice and labelled by its caption.
+    const auto labels = QAccessible::queryAccessibleInterface(child<QWidget>(form, "LineTypeCombo"))
+                            ->relations(QAccessible::Label);
+    QStringList labelNames;
+    for (const auto &label : labels)
+        labelNames << label.first->text(QAccessible::Name);
+    EXPECT_TRUE(labelNames.contains(QStringLiteral("Line type:"))) << labelNames.join('|').toStdString();
+
+    host->window.show();
+    QApplication::setActiveWindow(&host->window);
+    auto *combo = child<QComboBox>(form, "LineTypeCombo");
+    combo->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 6 && QApplication::focusWidget(); ++i) {
+        walked << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(walked.mid(0, 3), (QStringList{"LineTypeCombo", "RefreshBtn", "DoneBtn"})) << walked.join(' ').toStdString();
+
+    // The rate changed by the arrow keys, written by Enter on Apply.
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    auto *apply = child<QPushButton>(form, "ApplyBtn");
+    ASSERT_TRUE(apply->isEnabled());
+    QTest::keyClick(apply, Qt::Key_Return);
+    ASSERT_TRUE(eventually([&] { return labelText(form, "StatusLabel") == QStringLiteral("The settings were saved."); }));
+    EXPECT_EQ(sim->commands().mid(3, 1), QStringList{"AT*W=8\\r"});
+
+    QTest::keyClick(child<QPushButton>(form, "DoneBtn"), Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_TRUE(eventually([&] { return host->window.count(productlibs::kFormFinishedMessage) == 1; }));
 }
 
 TEST_F(TesselTest, WritesTheLineRateAndReadsItBack)

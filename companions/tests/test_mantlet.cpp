@@ -7,6 +7,7 @@
 #include "simdevice.h"
 #include "uiservices.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QListWidget>
 #include <QSpinBox>
@@ -102,6 +103,28 @@ TEST_F(MantletTest, ShowsTheIdentityAndSettingsTheModemReports)
     EXPECT_EQ(sim->commands(), (QStringList{"ati7\\r", "ati4\\r"}));
     EXPECT_EQ(form->parentWidget(), host->window.sheet);
     EXPECT_EQ(form->size(), QSize(515, 344));
+}
+
+// A listener hears each value and each edit field by its caption, and a
+// setting is changed and written with the keyboard alone.
+TEST_F(MantletTest, FieldsAreNamedByTheirCaptionsAndWorkedByKeys)
+{
+    start(QStringLiteral("56k"), false, false, false);
+    ASSERT_TRUE(settled());
+    auto name = [&](const char *widget) {
+        return QAccessible::queryAccessibleInterface(child<QWidget>(form, widget))->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name("SerialNumberValue"), QStringLiteral("Serial number: TL0310003"));
+    EXPECT_EQ(name("CountryValue"), QStringLiteral("Country: US/Canada"));
+    EXPECT_EQ(name("RegisterS7Edit"), QStringLiteral("Wait for carrier (seconds):"));
+    EXPECT_EQ(name("CountryList"), QStringLiteral("Country"));
+
+    auto *rings = child<QSpinBox>(form, "RegisterS0Edit");
+    rings->setFocus();
+    QTest::keyClick(rings, Qt::Key_Up);
+    QTest::keyClick(child<QPushButton>(form, "ApplyBtn"), Qt::Key_Return);
+    ASSERT_TRUE(eventually([&] { return sim->commands().contains("at&w\\r"); }));
+    EXPECT_EQ(sim->commands().mid(2, 1), QStringList{QStringLiteral("ATS0=%1\\r").arg(rings->value())});
 }
 
 TEST_F(MantletTest, ApplyWritesOnlyTheChangedSettingsAndStoresThem)

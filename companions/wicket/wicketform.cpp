@@ -31,9 +31,11 @@ TWicketForm::TWicketForm(QWidget *host) : CompanionForm(host, QStringLiteral("TW
     v->addWidget(title);
 
     auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Capture:"), this));
+    auto *captureCaption = new QLabel(QStringLiteral("Capture:"), this);
+    row->addWidget(captureCaption);
     CaptureValue = new QLabel(this);
     CaptureValue->setObjectName(QStringLiteral("CaptureValue"));
+    captureCaption->setBuddy(CaptureValue);   // named "Capture: <file>"
     keepUntranslated(CaptureValue);
     row->addWidget(CaptureValue, 1);
     OpenCaptureBtn = new QPushButton(QStringLiteral("Open Capture..."), this);
@@ -48,6 +50,7 @@ TWicketForm::TWicketForm(QWidget *host) : CompanionForm(host, QStringLiteral("TW
     ReportView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     keepUntranslated(ReportView);
     v->addWidget(ReportView, 1);
+    title->setBuddy(ReportView);   // the report, named by the screen's title
 
     auto *bottom = new QHBoxLayout;
     StatusLabel = new QLabel(this);

@@ -209,3 +209,127 @@ def run(test):
         print("FAILED:", e)
         sys.exit(1)
     print("passed")
+
+
+# --- devices and Portdeck ---------------------------------------------------
+
+PORTDECK_KEY = "Software\\Varnel\\Tallyline\\Portdeck"
+
+
+class Device:
+    """One tallysim device on COMn with its transcript (--log)."""
+
+    def __init__(self, machine, product, com, *extra):
+        self.com = com
+        self.log = os.path.join(machine.root, "tallysim-COM%d.log" % com)
+        out_path = os.path.join(machine.root, "tallysim-COM%d.out" % com)
+        self.out = open(out_path, "w")
+        self.process = subprocess.Popen(
+            [os.path.join(BIN, "tallysim"), "--product", product, "--com", str(com),
+             "--link", os.path.join(machine.root, "ttyCOM%d" % com), "--log", self.log] + list(extra),
+            stdout=self.out, stderr=subprocess.STDOUT, env=machine.env())
+        wait_until(lambda: os.path.getsize(out_path) > 0, "tallysim on COM%d" % com, timeout=10)
+
+    def transcript(self):
+        """The transcript's lines with the escapes turned back into characters."""
+        try:
+            with open(self.log, encoding="latin-1") as f:
+                lines = f.read().splitlines()
+        except OSError:
+            return []
+        return [line.replace("\\r", "\r").replace("\\n", "\n") for line in lines]
+
+    def received(self):
+        """The commands the device received, in order."""
+        return [line[2:] for line in self.transcript() if line.startswith("> ")]
+
+    def replies(self):
+        return "".join(line[2:] for line in self.transcript() if line.startswith("< "))
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.out.close()
+
+
+def english(machine):
+    machine.set(PORTDECK_KEY + "\\Language", "ID", "409")
+    machine.set(PORTDECK_KEY + "\\Language", "SubLanguage", "US English")
+
+
+def known_serial(machine, product_key, serial):
+    """A product seen before: its screen opens without the first-install page."""
+    machine.set(PORTDECK_KEY + "\\" + product_key, "Serial Number1", serial)
+
+
+def start_portdeck(machine, locale="en_US.UTF-8", **extra):
+    env = machine.env(LANG=locale, LC_ALL=locale, TALLYLINE_OPENER="/bin/true", **extra)
+    out = open(os.path.join(machine.root, "portdeck.out"), "w")
+    return subprocess.Popen([os.path.join(BIN, "portdeck"), "/l"], env=env, stdout=out, stderr=subprocess.STDOUT)
+
+
+def portdeck_application(machine, portdeck, timeout=60.0):
+    """Portdeck's application on the bus; what it printed when it never came."""
+    try:
+        return application("Portdeck", timeout)
+    except Failure:
+        with open(os.path.join(machine.root, "portdeck.out"), errors="replace") as f:
+            printed = f.read()
+        raise Failure("Portdeck never appeared (%s); it printed: %s" % (
+            "running" if portdeck.poll() is None else "ended with %s" % portdeck.returncode, printed[-2000:]))
+
+
+def portdeck_log_tail(machine, lines=25):
+    try:
+        with open(os.path.join(machine.root, "drive_c", "pdlog.txt"), errors="replace") as log:
+            return "".join(log.readlines()[-lines:])
+    except OSError:
+        return ""
+
+
+def press_when_enabled(root, role, name, timeout=60):
+    node = find(root, role, name, timeout=timeout)
+    wait_until(lambda: enabled(node), "%s %r to be enabled" % (role, name), timeout=timeout)
+    press(node)
+    return node
+
+
+def exit_portdeck(app, portdeck, caption="Exit"):
+    press_when_enabled(app, "push button", caption)
+    wait_until(lambda: portdeck.poll() is not None, "Portdeck to end", timeout=60)
+    check(portdeck.returncode == 0, "Portdeck ended with %s" % portdeck.returncode)
+
+
+def focus(node):
+    """Gives node the keyboard focus of its window, and brings the pointer over
+    it: without a window manager the keys go to the window under the pointer."""
+    node.queryComponent().grabFocus()
+    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, "abs")
+    time.sleep(0.2)
+
+
+def type_keys(text):
+    """Types text as key presses, to whatever has the keyboard focus."""
+    for ch in text:
+        if ch == "\r":
+            pyatspi.Registry.generateKeyboardEvent(0xff0d, None, pyatspi.KEY_SYM)
+        else:
+            pyatspi.Registry.generateKeyboardEvent(ord(ch), None, pyatspi.KEY_SYM)
+        time.sleep(0.02)
+
+
+def table_columns(node):
+    table = node.queryTable()
+    return [table.getColumnDescription(c) for c in range(table.nColumns)]
+
+
+def table_rows(node):
+    """The cells of a table, row by row, as their names."""
+    table = node.queryTable()
+    return [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)] for r in range(table.nRows)]
