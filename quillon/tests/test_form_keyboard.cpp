@@ -174,6 +174,15 @@ protected:
     }
     TQuillonForm *quillon() const { return qobject_cast<TQuillonForm *>(form()); }
     bool waitSaveEnd() { return waitFor([&] { return ta.received.contains("ati4\r") && !progressVisible(); }); }
+    // Configure, then the tab with this caption.
+    void openConfigurationTab(const QString &caption)
+    {
+        QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
+        auto *bar = widget<TPageControl>("PageControl1")->tabBar();
+        for (int i = 0; i < bar->count(); ++i)
+            if (bar->tabText(i) == caption)
+                bar->setCurrentIndex(i);
+    }
     Keyboard keys;
 };
 
@@ -225,11 +234,7 @@ TEST_F(Accessible, LeasedLineBandwidthSetByTheToggleAction)
     QTest::mouseClick(widget<QPushButton>("SaveBtn"), Qt::LeftButton);
     ASSERT_TRUE(waitSaveEnd());
     ta.received.clear();
-    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
-    auto *bar = widget<TPageControl>("PageControl1")->tabBar();
-    for (int i = 0; i < bar->count(); ++i)
-        if (bar->tabText(i) == "ISDN Line")
-            bar->setCurrentIndex(i);
+    openConfigurationTab("ISDN Line");
     ASSERT_EQ(activePage()->objectName(), "ISDNSheet");
     auto *k144 = widget<QRadioButton>("RadioBtn_144K_2BC_D");
     ASSERT_TRUE(k144->isVisible());
@@ -243,11 +248,7 @@ TEST_F(Accessible, LeasedLineBandwidthSetByTheToggleAction)
 // A screen reader sets a field's whole text at once, without key presses.
 TEST_F(Accessible, FeatureNumberSetByAssistiveTechnologyIsSaved)
 {
-    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
-    auto *bar = widget<TPageControl>("PageControl1")->tabBar();
-    for (int i = 0; i < bar->count(); ++i)
-        if (bar->tabText(i) == "Voice ")
-            bar->setCurrentIndex(i);
+    openConfigurationTab("Voice ");
     ASSERT_EQ(activePage()->objectName(), "VoiceSheet");
     QTest::mouseClick(widget<QPushButton>("AdvVoice1Btn"), Qt::LeftButton);
     ASSERT_EQ(activePage()->objectName(), "AdvVoiceSheet");
@@ -266,11 +267,7 @@ TEST_F(Accessible, FeatureNumberSetByAssistiveTechnologyIsSaved)
 // A TEI takes no typed digits; its arrow keys step it as its buttons do.
 TEST_F(Accessible, TeiChosenAndSteppedWithKeys)
 {
-    QTest::mouseClick(widget<QPushButton>("ConfigureBtn"), Qt::LeftButton);
-    auto *bar = widget<TPageControl>("PageControl1")->tabBar();
-    for (int i = 0; i < bar->count(); ++i)
-        if (bar->tabText(i) == "ISDN Line")
-            bar->setCurrentIndex(i);
+    openConfigurationTab("ISDN Line");
     ASSERT_EQ(activePage()->objectName(), "ISDNSheet");
     widget<QComboBox>("TEIDN2_Combo")->setFocus();
     keys.press(Qt::Key_Down);

@@ -1,6 +1,7 @@
 """What the black-box tests share: the programs started on a fresh machine
 state, and their windows found and worked through the accessibility bus."""
 
+import contextlib
 import os
 import subprocess
 import sys
@@ -290,6 +291,30 @@ def portdeck_log_tail(machine, lines=25):
             return "".join(log.readlines()[-lines:])
     except OSError:
         return ""
+
+
+@contextlib.contextmanager
+def portdeck_session(machine, devices, on_failure=None, **start):
+    """Portdeck started on the machine, yielding its application and process.
+    On a failure it prints what Portdeck shows and the end of its log (and
+    whatever on_failure returns); afterwards Portdeck and the devices stop."""
+    portdeck = start_portdeck(machine, **start)
+    app = None
+    try:
+        app = portdeck_application(machine, portdeck)
+        yield app, portdeck
+    except Exception:
+        if app is not None:
+            print("blackbox: Portdeck shows:", describe(app))
+        print("blackbox: Portdeck's log ends:", portdeck_log_tail(machine))
+        if on_failure:
+            print("blackbox:", on_failure())
+        raise
+    finally:
+        if portdeck.poll() is None:
+            portdeck.kill()
+        for device in devices:
+            device.stop()
 
 
 def press_when_enabled(root, role, name, timeout=60):

@@ -5,9 +5,8 @@ as text, and compared with what the device sent."""
 
 import re
 
-from blackbox import (check, current_tab, describe, Device, english, exit_portdeck, find, find_all,
-                      known_serial, Machine, portdeck_application, portdeck_log_tail, press, run,
-                      start_portdeck, table_columns, table_rows, text_of, wait_until)
+from blackbox import (check, current_tab, Device, english, exit_portdeck, find, find_all, known_serial,
+                      Machine, portdeck_session, press, run, table_columns, table_rows, text_of, wait_until)
 
 SERIAL = "HX4711"
 NAME = "Varnel Brenmoor ISDN TA"
@@ -37,9 +36,7 @@ def main():
     known_serial(machine, "ISDN TA", SERIAL)
     machine.write()
     device = Device(machine, "isdnta", 1, "--serial", SERIAL)
-    portdeck = start_portdeck(machine)
-    app = portdeck_application(machine, portdeck)
-    try:
+    with portdeck_session(machine, [device]) as (app, portdeck):
         press(find(app, "push button", contains=NAME, timeout=60))
         # The values are named by their captions.
         find(app, "label", "Serial Number: " + SERIAL, timeout=60)
@@ -76,14 +73,6 @@ def main():
         find(app, "table", "Call Log: Outgoing", timeout=20)
         check(device.received().count("ati18\r") == 1, "the incoming calls are read once")
         exit_portdeck(app, portdeck)
-    except Exception:
-        print("blackbox: Portdeck shows:", describe(app))
-        print("blackbox: Portdeck's log ends:", portdeck_log_tail(machine))
-        raise
-    finally:
-        if portdeck.poll() is None:
-            portdeck.kill()
-        device.stop()
 
 
 run(main)

@@ -7,9 +7,8 @@ taken; Back reads the new date onto the product screen."""
 import os
 import random
 
-from blackbox import (check, describe, Device, english, exit_portdeck, find, find_all, known_serial, Machine,
-                      portdeck_application, portdeck_log_tail, press, press_when_enabled, run, start_portdeck,
-                      type_into, wait_until)
+from blackbox import (check, Device, english, exit_portdeck, find, find_all, known_serial, Machine,
+                      portdeck_session, press, press_when_enabled, run, type_into, wait_until)
 
 SERIAL = "TL0077"
 NAME = "Varnel Tallyline 56K Business Modem"
@@ -44,9 +43,7 @@ def main():
     image = os.path.join(machine.root, "fw5172.bin")
     size = firmware(image, 3000)
     device = Device(machine, "56k", 3, "--serial", SERIAL)
-    portdeck = start_portdeck(machine)
-    app = portdeck_application(machine, portdeck)
-    try:
+    with portdeck_session(machine, [device], on_failure=lambda: "the device's transcript ends: %r" % device.transcript()[-8:]) as (app, portdeck):
         press(find(app, "push button", contains=NAME, timeout=60))
         find(app, "label", "Serial Number: " + SERIAL, timeout=60)
         press_when_enabled(app, "push button", "Flash From Disk")
@@ -72,15 +69,6 @@ def main():
         press_when_enabled(app, "push button", "Back")
         find(app, "label", contains=DATE, timeout=60)
         exit_portdeck(app, portdeck)
-    except Exception:
-        print("blackbox: Portdeck shows:", describe(app))
-        print("blackbox: Portdeck's log ends:", portdeck_log_tail(machine))
-        print("blackbox: the device's transcript ends:", device.transcript()[-8:])
-        raise
-    finally:
-        if portdeck.poll() is None:
-            portdeck.kill()
-        device.stop()
 
 
 run(main)

@@ -4,9 +4,9 @@ ISDN TA's call log under its German name and columns, and the way back."""
 
 import pyatspi
 
-from blackbox import (check, current_tab, describe, Device, exit_portdeck, find, find_all, known_serial,
-                      Machine, portdeck_application, PORTDECK_KEY, portdeck_log_tail, press,
-                      press_when_enabled, run, start_portdeck, table_columns, text_of, wait_until)
+from blackbox import (check, current_tab, Device, exit_portdeck, find, find_all, known_serial, Machine,
+                      PORTDECK_KEY, portdeck_session, press, press_when_enabled, run, table_columns, text_of,
+                      wait_until)
 
 DEVICES = [("isdnta", 1, "Varnel Brenmoor ISDN TA", "ISDN TA", "HX4711"),
            ("56k", 3, "Varnel Tallyline 56K Business Modem", "Business Modem", "TL0042"),
@@ -26,9 +26,7 @@ def main():
             known_serial(machine, key, serial)
     machine.write()
     devices = [Device(machine, product, com, "--serial", serial) for product, com, _, _, serial in DEVICES]
-    portdeck = start_portdeck(machine, locale="de_DE.UTF-8", LANGUAGE="")
-    app = portdeck_application(machine, portdeck)
-    try:
+    with portdeck_session(machine, devices, locale="de_DE.UTF-8", LANGUAGE="") as (app, portdeck):
         find(app, "label", "Anzahl gefundener Produkte: 3", timeout=90)
         # The search animation is told as one, named by the status it goes with, and stopped.
         animation = find(app, "animation", "Anzahl gefundener Produkte: 3", timeout=10)
@@ -64,15 +62,6 @@ def main():
         back_to_the_list(app, DEVICES[2][2])
 
         exit_portdeck(app, portdeck, "Beenden")
-    except Exception:
-        print("blackbox: Portdeck shows:", describe(app))
-        print("blackbox: Portdeck's log ends:", portdeck_log_tail(machine))
-        raise
-    finally:
-        if portdeck.poll() is None:
-            portdeck.kill()
-        for device in devices:
-            device.stop()
 
 
 run(main)

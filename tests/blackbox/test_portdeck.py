@@ -4,30 +4,13 @@ Patchwell button with that product on its Scheduling tab, an interval saved,
 and Portdeck going on once Patchwell has ended."""
 
 import os
-import subprocess
-import time
 
-from blackbox import (BIN, Failure, Machine, application, check, current_tab, describe, enabled, find, find_all,
-                      press, run,
-                      text_of, type_into, wait_until)
+from blackbox import (application, BIN, check, current_tab, Device, enabled, Failure, find, find_all,
+                      Machine, portdeck_session, press, run, text_of, type_into, wait_until)
 
 DEVICES = [("isdnta", 1, "Varnel Brenmoor ISDN TA"), ("56k", 3, "Varnel Tallyline 56K Business Modem"),
            ("idsl", 4, "Varnel Lumora IDSL Modem")]
 PRODUCTS = "Software\\Varnel\\Patchwell\\Products\\"
-
-
-def start_devices(machine):
-    sims = []
-    for product, com, _ in DEVICES:
-        out = open(os.path.join(machine.root, "tallysim-COM%d.out" % com), "w")
-        sims.append(subprocess.Popen(
-            [os.path.join(BIN, "tallysim"), "--product", product, "--com", str(com),
-             "--link", os.path.join(machine.root, "ttyCOM%d" % com)],
-            stdout=out, stderr=subprocess.STDOUT, env=machine.env()))
-    for _, com, _ in DEVICES:
-        wait_until(lambda: os.path.getsize(os.path.join(machine.root, "tallysim-COM%d.out" % com)) > 0,
-                   "tallysim on COM%d" % com, timeout=10)
-    return sims
 
 
 def device_button(window, name):
@@ -56,12 +39,8 @@ def main():
     # Patchwell installed beside Portdeck, as an installer records it.
     machine.set(PRODUCTS + "Patchwell", "InstallDirectory", os.path.abspath(BIN))
     machine.write()
-    sims = start_devices(machine)
-    env = machine.env(LANG="en_US.UTF-8", LC_ALL="en_US.UTF-8", TALLYLINE_OPENER="/bin/true")
-    portdeck = subprocess.Popen([os.path.join(BIN, "portdeck"), "/l"], env=env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-    app = application("Portdeck")
-    try:
+    devices = [Device(machine, product, com) for product, com, _ in DEVICES]
+    with portdeck_session(machine, devices) as (app, portdeck):
         for _, com, name in DEVICES:
             device_button(app, name)
         for _, com, name in DEVICES:
@@ -89,20 +68,6 @@ def main():
 
         press(find(app, "push button", "Exit"))
         wait_until(lambda: portdeck.poll() is not None, "Portdeck to end", timeout=60)
-    except Exception:
-        print("blackbox: Portdeck shows:", describe(app))
-        try:
-            with open(os.path.join(machine.root, "drive_c", "pdlog.txt"), errors="replace") as log:
-                print("blackbox: Portdeck's log ends:", "".join(log.readlines()[-25:]))
-        except OSError:
-            pass
-        raise
-    finally:
-        if portdeck.poll() is None:
-            portdeck.kill()
-        for s in sims:
-            s.kill()
-            s.wait()
 
 
 run(main)

@@ -6,12 +6,10 @@ after the screen was left and opened again. Then the ISDN Line Wizard: the
 numbers typed on its first page, its detection page reached and stopped,
 and the wizard left with Back."""
 
-import os
-import subprocess
 import time
 
-from blackbox import (BIN, Machine, accessibility_ready, application, check, checked, current_tab, describe,
-                      enabled, find, find_all, press, run, text_of, type_into, wait_until)
+from blackbox import (accessibility_ready, check, checked, current_tab, Device, enabled, find, find_all,
+                      Machine, portdeck_session, press, run, text_of, type_into, wait_until)
 
 ISDN = "Varnel Brenmoor ISDN TA"
 COM = 1
@@ -64,19 +62,12 @@ def one_language(language):
     machine = Machine()
     machine.set("Software\\Varnel\\Tallyline\\Portdeck\\Language", "ID", t["language"])
     machine.write()
-    transcript = os.path.join(machine.root, "tallysim.log")
-    out = open(os.path.join(machine.root, "tallysim.out"), "w")
-    sim = subprocess.Popen([os.path.join(BIN, "tallysim"), "--product", "isdnta", "--com", str(COM),
-                            "--link", os.path.join(machine.root, "ttyCOM%d" % COM), "--log", transcript],
-                           stdout=out, stderr=subprocess.STDOUT, env=machine.env())
-    wait_until(lambda: os.path.getsize(os.path.join(machine.root, "tallysim.out")) > 0, "tallysim", timeout=10)
-    env = machine.env(LANG=t["locale"], LC_ALL=t["locale"], LANGUAGE="", TALLYLINE_OPENER="/bin/true")
+    device = Device(machine, "isdnta", COM)
+    transcript = device.log
     accessibility_ready()
-    portdeck = subprocess.Popen([os.path.join(BIN, "portdeck"), "/l"], env=env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-    app = application("Portdeck", timeout=60)
-    started = time.monotonic()
-    try:
+    told = lambda: "the device received: %s" % received(transcript)[-20:]
+    with portdeck_session(machine, [device], told, locale=t["locale"], LANGUAGE="") as (app, portdeck):
+        started = time.monotonic()
         press(find(app, "push button", contains=ISDN, timeout=60))
         caller_id = open_voice_page(app, t)
         was = checked(caller_id)
@@ -122,20 +113,6 @@ def one_language(language):
         press(find(app, "push button", t["exit"]))
         wait_until(lambda: portdeck.poll() is not None, "Portdeck to end", timeout=60)
         print("blackbox: quillon %s took %.1f s" % (language, time.monotonic() - started))
-    except Exception:
-        print("blackbox: Portdeck shows:", describe(app))
-        try:
-            print("blackbox: the device received:", received(transcript)[-20:])
-            with open(os.path.join(machine.root, "drive_c", "pdlog.txt"), errors="replace") as log:
-                print("blackbox: Portdeck's log ends:", "".join(log.readlines()[-25:]))
-        except OSError:
-            pass
-        raise
-    finally:
-        if portdeck.poll() is None:
-            portdeck.kill()
-        sim.kill()
-        sim.wait()
 
 
 def main():

@@ -3,9 +3,9 @@ turned on, a command typed on the keyboard into its screen, the device's
 answer read back from the screen's text, and the command found in the
 device's transcript."""
 
-from blackbox import (check, checked, describe, Device, english, exit_portdeck, find, find_all, focus,
-                      known_serial, Machine, portdeck_application, portdeck_log_tail, press,
-                      press_when_enabled, run, start_portdeck, text_of, type_keys, wait_until)
+from blackbox import (check, checked, Device, english, exit_portdeck, find, find_all, focus, known_serial,
+                      Machine, portdeck_session, press, press_when_enabled, run, text_of, type_keys,
+                      wait_until)
 
 SERIAL = "TL0042"
 NAME = "Varnel Tallyline 56K Business Modem"
@@ -17,9 +17,7 @@ def main():
     known_serial(machine, "Business Modem", SERIAL)
     machine.write()
     device = Device(machine, "56k", 3, "--serial", SERIAL)
-    portdeck = start_portdeck(machine)
-    app = portdeck_application(machine, portdeck)
-    try:
+    with portdeck_session(machine, [device]) as (app, portdeck):
         press(find(app, "push button", contains=NAME, timeout=60))
         find(app, "label", "Serial Number: " + SERIAL, timeout=60)
         press_when_enabled(app, "push button", "Terminal")
@@ -44,14 +42,6 @@ def main():
                    timeout=30)
         find(app, "label", "Serial Number: " + SERIAL, timeout=30)
         exit_portdeck(app, portdeck)
-    except Exception:
-        print("blackbox: Portdeck shows:", describe(app))
-        print("blackbox: Portdeck's log ends:", portdeck_log_tail(machine))
-        raise
-    finally:
-        if portdeck.poll() is None:
-            portdeck.kill()
-        device.stop()
 
 
 run(main)
