@@ -12,18 +12,18 @@ void TQuillonForm::buildAodiPage()
     CkBox_EnAODI = checkBox(p, "CkBox_EnAODI", "Enable AO/DI", 16, 12, 250);
     GBox_AODI = groupBox(p, "GBox_AODI", "AO/DI Settings", 8, 36, 497, 186);
     QWidget *g = GBox_AODI;
-    label(g, "SText_AODIProvider", "Long Distance Packet Carrier:", 10, 24, 208);
-    Edit_AODI_Provider = named(new QLineEdit(g), "Edit_AODI_Provider", 220, 20, 80, 21);
+    label(g, "SText_AODIProvider", "Long Distance Packet Carrier:", 10, 24, 234);
+    Edit_AODI_Provider = named(new QLineEdit(g), "Edit_AODI_Provider", 246, 20, 80, 21);
     Edit_AODI_Provider->setMaxLength(4);
-    label(g, "SText_AODIDN", "Packet Telephone Number:", 10, 54, 200);
-    Edit_AODI_DN = digitsEdit(g, "Edit_AODI_DN", 15, 220, 50, 200);
-    label(g, "SText_AODITEI", "Packet TEI:", 10, 84, 200);
-    Combo_AODI_TEI = combo(g, "Combo_AODI_TEI", {"Automatic Assignment", "Fixed Assignment"}, 220, 80, 180);
-    CSpinEdit_AODI_TEI = named(new TeiSpinEdit(g, true), "CSpinEdit_AODI_TEI", 410, 80, 60, 21);
-    label(g, "SText_AODIBandwidth", "Maximum AO/DI Bandwidth:", 10, 114, 200);
+    label(g, "SText_AODIDN", "Packet Telephone Number:", 10, 54, 234);
+    Edit_AODI_DN = digitsEdit(g, "Edit_AODI_DN", 15, 246, 50, 200);
+    label(g, "SText_AODITEI", "Packet TEI:", 10, 84, 234);
+    Combo_AODI_TEI = combo(g, "Combo_AODI_TEI", {"Automatic Assignment", "Fixed Assignment"}, 246, 80, 180);
+    CSpinEdit_AODI_TEI = named(new TeiSpinEdit(g, true), "CSpinEdit_AODI_TEI", 432, 80, 56, 21);
+    label(g, "SText_AODIBandwidth", "Maximum AO/DI Bandwidth:", 10, 114, 234);
     Combo_AODI_Bandwidth = combo(g, "Combo_AODI_Bandwidth",
                                  {"D-Channel Only (9.6K)", "1 B-Channel (64K)", "2 B-Channels (128K)"},
-                                 220, 110, 250);
+                                 246, 110, 242);
     CkBox_AODIReverseCharge = checkBox(g, "CkBox_AODIReverseCharge", "Reverse Charge Request", 10, 148, 300);
 
     connect(CkBox_EnAODI, &QCheckBox::toggled, this, [this](bool on) {

@@ -8,25 +8,25 @@ using namespace quillon;
 void TQuillonForm::buildBasicPage()
 {
     QWidget *p = BasicSheet;
-    label(p, "SText_Outgoing", "Outgoing Calls:", 16, 20, 150);
+    label(p, "SText_Outgoing", "Outgoing Calls:", 16, 20, 180);
     Outgoing_Combo = combo(p, "Outgoing_Combo",
                            {"V.120 Rate Adaptation", "Internet Access (PPP) - Dynamic Bandwidth",
                             "Internet Access (PPP) - 64 Kbps", "Internet Access (PPP) -128 Kbps",
                             "X.75", "Asynchronous 128K", "Advanced Asynchronous 128K"},
-                           190, 16, 290);
-    label(p, "SText_DVO", "Dynamic Voice Override:", 16, 56, 170);
+                           198, 16, 306);
+    label(p, "SText_DVO", "Dynamic Voice Override:", 16, 56, 180);
     DVO_Combo = combo(p, "DVO_Combo",
                       {"No Dynamic Voice Override", "Incoming and Outgoing Calls", "Outgoing Calls only",
                        "Incoming Calls only"},
-                      190, 52, 290);
-    BChannel_SText = label(p, "BChannel_SText", "B Channel Rate:", 16, 92, 170);
-    RadioBtn_Auto = radio(p, "RadioBtn_Auto", "Auto", 190, 92, 88);
-    RadioBtn_64K = radio(p, "RadioBtn_64K", "64K", 280, 92, 80);
-    RadioBtn_56K = radio(p, "RadioBtn_56K", "56K", 370, 92, 80);
-    label(p, "SText_Port1", "Phone Port 1 answers:", 16, 130, 170);
-    CBox_BasicPort1 = combo(p, "CBox_BasicPort1", {"No Incoming Calls", "DN1", "DN2"}, 190, 126, 290);
-    label(p, "SText_Port2", "Phone Port 2 answers:", 16, 166, 170);
-    CBox_BasicPort2 = combo(p, "CBox_BasicPort2", {"No Incoming Calls", "DN1", "DN2"}, 190, 162, 290);
+                      198, 52, 306);
+    BChannel_SText = label(p, "BChannel_SText", "B Channel Rate:", 16, 92, 180);
+    RadioBtn_Auto = radio(p, "RadioBtn_Auto", "Auto", 198, 92, 98);
+    RadioBtn_64K = radio(p, "RadioBtn_64K", "64K", 298, 92, 80);
+    RadioBtn_56K = radio(p, "RadioBtn_56K", "56K", 388, 92, 80);
+    label(p, "SText_Port1", "Phone Port 1 answers:", 16, 130, 180);
+    CBox_BasicPort1 = combo(p, "CBox_BasicPort1", {"No Incoming Calls", "DN1", "DN2"}, 198, 126, 306);
+    label(p, "SText_Port2", "Phone Port 2 answers:", 16, 166, 180);
+    CBox_BasicPort2 = combo(p, "CBox_BasicPort2", {"No Incoming Calls", "DN1", "DN2"}, 198, 162, 306);
     Basic_CallFBtn = button(p, "Basic_CallFBtn", "Call Forwarding...", 360, 250, 130);
 
     connect(Outgoing_Combo, &QComboBox::currentIndexChanged, this, [this](int i) {

@@ -8,26 +8,26 @@ using namespace quillon;
 void TQuillonForm::buildDataPage()
 {
     QWidget *p = DataSheet;
-    label(p, "SText_DataIncoming", "Incoming Call Protocol:", 16, 20, 172);
+    label(p, "SText_DataIncoming", "Incoming Call Protocol:", 16, 20, 192);
     Combo_DataIncoming = combo(p, "Combo_DataIncoming",
                                {"Auto Protocol Detect", "V.120 Rate Adaptation", "Internet Access (PPP)",
                                 "X.75", "Asynchronous 128K ", "Advanced Asynchronous 128K"},
-                               190, 16, 290);
-    label(p, "SText_DataDN", "Incoming Telephone Number:", 16, 56, 170);
+                               210, 16, 290);
+    label(p, "SText_DataDN", "Incoming Telephone Number:", 16, 56, 192);
     Combo_DataDN = combo(p, "Combo_DataDN",
                          {"No Incoming Calls", "Answer DN1 ", "Answer DN2", "Answer either DN"},
-                         190, 52, 290);
+                         210, 52, 290);
     CkBox_DataEnDOV = checkBox(p, "CkBox_DataEnDOV", "Enable Data Over Voice", 16, 88, 200);
     CkBox_DataEnDOV->hide();   // offered by no product; the setting is still kept
-    label(p, "SText_DataOutgoing", "Outgoing Call Protocol:", 16, 120, 160);
+    label(p, "SText_DataOutgoing", "Outgoing Call Protocol:", 16, 120, 192);
     Combo_DataOutgoing = combo(p, "Combo_DataOutgoing",
                                {"V.120 Rate Adaptation", "Internet Access (PPP)", "X.75",
                                 "Asynchronous 128K", "Advanced Asynchronous 128K "},
-                               190, 116, 290);
-    label(p, "SText_DataBChannel", "B-Channel Rate:", 16, 156, 160);
+                               210, 116, 290);
+    label(p, "SText_DataBChannel", "B-Channel Rate:", 16, 156, 192);
     Combo_DataBChannel = combo(p, "Combo_DataBChannel",
                                {"Automatic Rate Selection", "Force 56Kbps Rate", "Force 64Kbps Rate"},
-                               190, 152, 290);
+                               210, 152, 290);
     PPPBtn = button(p, "PPPBtn", "PPP Settings...", 16, 230, 140);
     Btn_AODI = button(p, "Btn_AODI", "AO/DI Settings...", 180, 230, 140);
     X75Btn = button(p, "X75Btn", "X.75 Settings...", 344, 230, 140);

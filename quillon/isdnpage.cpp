@@ -58,10 +58,10 @@ void TQuillonForm::buildIsdnPage()
     label(g, "SText_IsdnMSN3", "MSN 3:", 10, 108, 130);
     Edit_IsdnMSN3 = digitsEdit(g, "Edit_IsdnMSN3", 20, 150, 104, 150);
     label(g, "SText_IsdnTEI", "TEI:", 10, 144, 130);
-    Combo_IsdnTEI = combo(g, "Combo_IsdnTEI", {"Automatic Assignment", "Fixed Assignment"}, 150, 140, 150);
-    TEI_SpinEdit = named(new TeiSpinEdit(g, false), "TEI_SpinEdit", 310, 140, 50, 21);
+    Combo_IsdnTEI = combo(g, "Combo_IsdnTEI", {"Automatic Assignment", "Fixed Assignment"}, 150, 140, 180);
+    TEI_SpinEdit = named(new TeiSpinEdit(g, false), "TEI_SpinEdit", 338, 140, 50, 21);
     label(g, "SText_BusConfigure", "Bus Configuration:", 10, 176, 130);
-    CBox_BusConfigure = combo(g, "CBox_BusConfigure", {"Point to Point", "MultiPoint"}, 150, 172, 150);
+    CBox_BusConfigure = combo(g, "CBox_BusConfigure", {"Point to Point", "MultiPoint"}, 150, 172, 180);
 
     const auto shared = [this](QLineEdit *a, QLineEdit *b, QString LineSettings::*field) {
         for (QLineEdit *e : {a, b}) {

@@ -26,12 +26,12 @@ void TQuillonForm::buildLaterPages()
     RadioBtn_128K_2BC = radio(GroupBox22, "RadioBtn_128K_2BC", "128K (2 B Channels)", 10, 48, 220);
     RadioBtn_144K_2BC_D = radio(GroupBox22, "RadioBtn_144K_2BC_D", "144K (2 B + D Channels)", 10, 72, 220);
 
-    PPPDBABtn = button(PPPSheet, "PPPDBABtn", "Dynamic Bandwidth...", 340, 230, 150);
+    PPPDBABtn = button(PPPSheet, "PPPDBABtn", "Dynamic Bandwidth...", 332, 230, 160);
     PPP_BackBtn = button(PPPSheet, "PPP_BackBtn", "< &Back", 16, 256, 80);
     BitBtnConversative = button(ThresholdSheet, "BitBtnConversative", "Conservative", 120, 230, 110);
     BitBtnAggressive = button(ThresholdSheet, "BitBtnAggressive", "Aggressive", 240, 230, 110);
     Threshold_BackBtn = button(ThresholdSheet, "Threshold_BackBtn", "< &Back", 16, 256, 80);
-    AODI_BandwidthBtn = button(AODISheet, "AODI_BandwidthBtn", "Dynamic Bandwidth...", 340, 230, 150);
+    AODI_BandwidthBtn = button(AODISheet, "AODI_BandwidthBtn", "Dynamic Bandwidth...", 332, 230, 160);
     AODI_BackBtn = button(AODISheet, "AODI_BackBtn", "< &Back", 16, 256, 80);
     X75_BackBtn = button(X75Sheet, "X75_BackBtn", "< &Back", 16, 256, 80);
     CallF_BackBtn = button(CallFSheet, "CallF_BackBtn", "< &Back", 16, 256, 80);
@@ -57,12 +57,12 @@ void TQuillonForm::buildCountryPage()
 
 void TQuillonForm::buildWizardPages()
 {
-    label(SpidSheet, "SText_SpidArea", "Area Code:", 24, 40, 150);
-    Edit_SpidAreaCode = digitsEdit(SpidSheet, "Edit_SpidAreaCode", 5, 180, 36, 80);
-    label(SpidSheet, "SText_SpidDN1", "Telephone Number 1:", 24, 76, 150);
-    Edit_SpidDN1 = digitsEdit(SpidSheet, "Edit_SpidDN1", 20, 180, 72, 200);
-    label(SpidSheet, "SText_SpidDN2", "Telephone Number 2:", 24, 112, 150);
-    Edit_SpidDN2 = digitsEdit(SpidSheet, "Edit_SpidDN2", 20, 180, 108, 200);
+    label(SpidSheet, "SText_SpidArea", "Area Code:", 24, 40, 168);
+    Edit_SpidAreaCode = digitsEdit(SpidSheet, "Edit_SpidAreaCode", 5, 196, 36, 80);
+    label(SpidSheet, "SText_SpidDN1", "Telephone Number 1:", 24, 76, 168);
+    Edit_SpidDN1 = digitsEdit(SpidSheet, "Edit_SpidDN1", 20, 196, 72, 200);
+    label(SpidSheet, "SText_SpidDN2", "Telephone Number 2:", 24, 112, 168);
+    Edit_SpidDN2 = digitsEdit(SpidSheet, "Edit_SpidDN2", 20, 196, 108, 200);
     InfoText = label(DetectionSheet, "InfoText", "Checking for Connection......", 24, 40, 460, 40);
     InfoText->setWordWrap(true);
     // It shows the TA's own status words; the program translates its own texts.
@@ -82,14 +82,14 @@ void TQuillonForm::buildWizardPages()
                                        i == 0 ? 60 : 440, 176, 20, 20);
     }
 
-    label(MSNSheet, "SText_MSNArea", "Area Code:", 24, 40, 150);
-    Edit_MSNArea = digitsEdit(MSNSheet, "Edit_MSNArea", 5, 180, 36, 80);
-    label(MSNSheet, "SText_MSNPort1", "MSN for Phone Port 1:", 24, 76, 155);
-    Edit_MSNPort1 = digitsEdit(MSNSheet, "Edit_MSNPort1", 20, 180, 72, 200);
-    label(MSNSheet, "SText_MSNPort2", "MSN for Phone Port 2:", 24, 112, 155);
-    Edit_MSNPort2 = digitsEdit(MSNSheet, "Edit_MSNPort2", 20, 180, 108, 200);
-    label(MSNSheet, "SText_MSNData", "MSN for Data:", 24, 148, 150);
-    Edit_MSNData = digitsEdit(MSNSheet, "Edit_MSNData", 20, 180, 144, 200);
+    label(MSNSheet, "SText_MSNArea", "Area Code:", 24, 40, 168);
+    Edit_MSNArea = digitsEdit(MSNSheet, "Edit_MSNArea", 5, 196, 36, 80);
+    label(MSNSheet, "SText_MSNPort1", "MSN for Phone Port 1:", 24, 76, 168);
+    Edit_MSNPort1 = digitsEdit(MSNSheet, "Edit_MSNPort1", 20, 196, 72, 200);
+    label(MSNSheet, "SText_MSNPort2", "MSN for Phone Port 2:", 24, 112, 168);
+    Edit_MSNPort2 = digitsEdit(MSNSheet, "Edit_MSNPort2", 20, 196, 108, 200);
+    label(MSNSheet, "SText_MSNData", "MSN for Data:", 24, 148, 168);
+    Edit_MSNData = digitsEdit(MSNSheet, "Edit_MSNData", 20, 196, 144, 200);
 
     Congrats_Label = label(CongratsSheet, "Congrats_Label", "Domestic Congratulations", 24, 24, 209, 120);
     Congrats_Label->setWordWrap(true);

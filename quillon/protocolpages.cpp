@@ -52,27 +52,27 @@ QSpinBox *spinEdit(QWidget *p, const char *name, int minimum, int maximum, int l
 void TQuillonForm::buildProtocolPages()
 {
     QWidget *p = PPPSheet;
-    label(p, "SText_PPPMode", "PPP Mode:", 16, 20, 170);
+    label(p, "SText_PPPMode", "PPP Mode:", 16, 20, 184);
     PPPmode_ComboBox = combo(p, "PPPmode_ComboBox",
                              {"Transparent Async/Sync PPP", "Single Link PPP", "Multi Link PPP",
                               "Multi Link PPP with Dynamic Bandwidth"},
-                             190, 16, 300);
-    label(p, "SText_PPPCompression", "Compression:", 16, 56, 170);
+                             202, 16, 296);
+    label(p, "SText_PPPCompression", "Compression:", 16, 56, 184);
     Combo_PPPCompression = combo(p, "Combo_PPPCompression",
                                  {"Pass Through Compression", "Automatic Compression", "Turbo PPP Compression"},
-                                 190, 52, 300);
-    label(p, "SText_PPPEndpoint", "Endpoint Discriminator:", 16, 92, 170);
+                                 202, 52, 296);
+    label(p, "SText_PPPEndpoint", "Endpoint Discriminator:", 16, 92, 184);
     Combo_PPPEndpoint = combo(p, "Combo_PPPEndpoint",
                               {"Automatic Address", "Locally Assigned Address", "Internet Protocol (IP) Address",
                                "IEEE 802.1 Globally Assigned MAC", "PPP Magic-Number",
                                "Public Switched Directory Number"},
-                              190, 88, 300);
-    Edit_PPPEndpoint = named(new QLineEdit(p), "Edit_PPPEndpoint", 190, 116, 300, 21);
+                              202, 88, 296);
+    Edit_PPPEndpoint = named(new QLineEdit(p), "Edit_PPPEndpoint", 202, 116, 296, 21);
     BACP_CkBox = checkBox(p, "BACP_CkBox", "Enable BACP/BAP", 16, 150, 250);
-    label(p, "SText_PPPLocal", "Local Dial-Out Prefix:", 16, 178, 170);
-    Edit_PPPLocal = digitsEdit(p, "Edit_PPPLocal", 5, 190, 174, 80);
-    label(p, "SText_PPPLongDist", "Long Distance Dial-Out Prefix:", 16, 204, 170);
-    Edit_PPPLongDist = digitsEdit(p, "Edit_PPPLongDist", 5, 190, 200, 80);
+    label(p, "SText_PPPLocal", "Local Dial-Out Prefix:", 16, 178, 184);
+    Edit_PPPLocal = digitsEdit(p, "Edit_PPPLocal", 5, 202, 174, 80);
+    label(p, "SText_PPPLongDist", "Long Distance Dial-Out Prefix:", 16, 204, 184);
+    Edit_PPPLongDist = digitsEdit(p, "Edit_PPPLongDist", 5, 202, 200, 80);
 
     connect(PPPmode_ComboBox, &QComboBox::currentIndexChanged, this, [this](int i) {
         if (!filling_)

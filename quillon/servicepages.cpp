@@ -69,7 +69,7 @@ void TQuillonForm::buildServicePages()
     static const char *const kPortCaptions[3] = {"Phone Port 1", "Phone Port 2", "Data Port"};
     for (int port = 0; port < 3; ++port) {
         const int left = 150 + port * 118;
-        label(p, (QByteArray("SText_CLID") + kPorts[port]).constData(), kPortCaptions[port], left, 4, 112);
+        label(p, (QByteArray("SText_CLID") + kPorts[port]).constData(), kPortCaptions[port], left, 4, 116);
         Combo_CLIDPort[size_t(port)] = combo(p, (QByteArray("Combo_CLID") + kPorts[port]).constData(),
                                              {"Accept", "Reject"}, left, 22, 112);
         Btn_CLIDAcceptAll[size_t(port)] =

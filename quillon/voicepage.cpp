@@ -15,9 +15,9 @@ void TQuillonForm::buildVoicePage()
     SText_CallerID = label(p, "SText_CallerID", "Caller ID:", 8, 72, 130);
     SText_BearerCap = label(p, "SText_BearerCap", "Bearer Capability:", 8, 104, 130);
     SText_ReceiveVol = label(p, "SText_ReceiveVol", "Receive Volume:", 8, 144, 130);
-    SText_AdvCall = label(p, "SText_AdvCall", "Advanced Call Features:", 8, 184, 140);
-    SText_DynVO = label(p, "SText_DynVO", "Dynamic Voice Override:", 8, 224, 140);
-    STextVoiceMail = label(p, "STextVoiceMail", "ISDN Line Voice Mail:", 8, 230, 140);
+    SText_AdvCall = label(p, "SText_AdvCall", "Advanced Call Features:", 8, 184, 136);
+    SText_DynVO = label(p, "SText_DynVO", "Dynamic Voice Override:", 8, 224, 136);
+    STextVoiceMail = label(p, "STextVoiceMail", "ISDN Line Voice Mail:", 8, 230, 136);
     // Longer translations take a second line beside the port columns.
     for (QLabel *l : {SText_AdvCall, SText_DynVO, STextVoiceMail}) {
         l->setWordWrap(true);
@@ -25,21 +25,21 @@ void TQuillonForm::buildVoicePage()
         l->resize(l->width(), 34);
     }
 
-    GBox_Port1 = groupBox(p, "GBox_Port1", "Phone Port 1", 150, 4, 170, 201);
-    GBox_Port2 = groupBox(p, "GBox_Port2", "Phone Port 2", 330, 4, 170, 201);
+    GBox_Port1 = groupBox(p, "GBox_Port1", "Phone Port 1", 146, 4, 178, 201);
+    GBox_Port2 = groupBox(p, "GBox_Port2", "Phone Port 2", 326, 4, 178, 201);
     const auto portControls = [this](QGroupBox *g, int n) {
         const bool one = n == 1;
         QComboBox *dn = combo(g, one ? "Combo_ADP1_DN" : "Combo_ADP2_DN", {"Disable Port", "(DN1)", "(DN2)"},
-                              8, 26, 154);
-        QCheckBox *cid = checkBox(g, one ? "CkBox_ADP1_CallerID" : "CkBox_ADP2_CallerID", "Enable", 8, 56, 150);
+                              6, 26, 166);
+        QCheckBox *cid = checkBox(g, one ? "CkBox_ADP1_CallerID" : "CkBox_ADP2_CallerID", "Enable", 6, 56, 166);
         QComboBox *bearer = combo(g, one ? "Combo_ADP1_Bearer" : "Combo_ADP2_Bearer",
-                                  {"3.1 KHz Audio", "Speech"}, 8, 88, 154);
+                                  {"3.1 KHz Audio", "Speech"}, 6, 88, 166);
         auto *vol = named(new QSlider(Qt::Horizontal, g), one ? "TrackBar_ADP1_RecieveVol" : "TrackBar_ADP2_RecieveVol",
-                          8, 128, 154, 24);
+                          6, 128, 166, 24);
         vol->setRange(0, 9);
         vol->setPageStep(1);
-        QCheckBox *adv = checkBox(g, one ? "AdvCall1_CkBox" : "AdvCall2_CkBox", "Enable", 8, 168, 80);
-        QPushButton *settings = button(g, one ? "AdvVoice1Btn" : "AdvVoice2Btn", "Settings", 90, 160, 76);
+        QCheckBox *adv = checkBox(g, one ? "AdvCall1_CkBox" : "AdvCall2_CkBox", "Enable", 6, 168, 82);
+        QPushButton *settings = button(g, one ? "AdvVoice1Btn" : "AdvVoice2Btn", "Settings", 88, 160, 84);
         if (one) {
             Combo_ADP1_DN = dn; CkBox_ADP1_CallerID = cid; Combo_ADP1_Bearer = bearer;
             TrackBar_ADP1_RecieveVol = vol; AdvCall1_CkBox = adv; AdvVoice1Btn = settings;

@@ -133,7 +133,7 @@ if command -v dpkg-shlibdeps > /dev/null; then
   (cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort) > "$work/installed-files"
   diff "$work/installed-files" "$work/deb-files" || fail "the package holds other files than the install"
   depends=$(dpkg-deb -f "$deb" Depends)
-  for p in libqt6widgets6 libqt6serialport6 libqt6network6 libqt6svg6 qt6-qpa-plugins; do
+  for p in libqt6widgets6 libqt6serialport6 libqt6network6 libqt6svg6 qt6-qpa-plugins fonts-liberation2; do
     [[ "$depends" == *"$p"* ]] || fail "the package does not depend on $p: $depends"
   done
 fi
