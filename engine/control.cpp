@@ -1,6 +1,7 @@
 #include "control.h"
 
 #include "clock.h"
+#include "download.h"
 #include "paths.h"
 
 #include <QDir>
@@ -54,7 +55,7 @@ QUrl withFolder(QUrl url, const QString &folder)
 
 } // namespace
 
-PatchwellControl::PatchwellControl() : log_(logDirectory())
+PatchwellControl::PatchwellControl() : log_(logDirectory(), tl::tallylineRoot())
 {
     products_.detect(QDateTime::currentDateTime());
     schedule_ = new ScaledTimer(this, kScheduleCheckMs);
@@ -101,7 +102,9 @@ QUrl PatchwellControl::siteOf(int product) const
 void PatchwellControl::report(int kind, long number, const QString &text, const QString &first,
                               const QString &second)
 {
-    log_.add({QDateTime::currentDateTime(), kind, first, second},
+    // No login written into a site's address reaches the log or the host.
+    const QString shownText = withoutCredentials(text);
+    log_.add({QDateTime::currentDateTime(), kind, withoutCredentials(first), withoutCredentials(second)},
              ProductStore::serviceNumber(values::LogAllEvents, 0) != 0);
     if (kind == 0 && run_) {
         // What the prompt offers stays known after the run (and a restart).
@@ -114,7 +117,7 @@ void PatchwellControl::report(int kind, long number, const QString &text, const 
     // Through the event loop: a host that shows a box or cancels in its handler
     // never does so with the engine's own code on the stack.
     QMetaObject::invokeMethod(
-        this, [this, kind, number, text] { if (sink_) sink_(kind, number, text); }, Qt::QueuedConnection);
+        this, [this, kind, number, shownText] { if (sink_) sink_(kind, number, shownText); }, Qt::QueuedConnection);
 }
 
 void PatchwellControl::checkSchedule()
@@ -164,17 +167,27 @@ void PatchwellControl::startNext()
         setup.credentials.enabled = products_.number(product, values::UserNameEnabled, 0) != 0;
         setup.credentials.user = products_.text(product, values::UserName);
         setup.credentials.password = products_.text(product, values::Password);
+        if (!setup.site.userInfo().isEmpty()) {
+            // A login written into the address is a login for that site, sent
+            // like the General tab's and kept out of every text.
+            if (!setup.credentials.enabled)
+                setup.credentials = {setup.site.userName(), setup.site.password(), true};
+            setup.site.setUserInfo({});
+        }
         setup.confirm = products_.number(product, values::ConfirmAllUpdates, 1) != 0;
         setup.stateDirectory = productFolder(product);
-        run_ = new UpdateRun(&network_, setup,
-                             [this](int kind, long number, const QString &text, const QString &first,
-                                    const QString &second) { report(kind, number, text, first, second); },
-                             this);
-        connect(run_, &UpdateRun::versionInstalled, this, [this, name](const QString &version) {
-            const int p = products_.indexOf(name);
-            if (p >= 0)
-                products_.setText(p, values::InstalledVersion, version);
-        });
+        setup.stateBase = tl::tallylineRoot();
+        setup.publicKeys = products_.text(product, values::UpdatePublicKey);
+        run_ = new UpdateRun(
+            &network_, setup,
+            [this](int kind, long number, const QString &text, const QString &first, const QString &second) {
+                report(kind, number, text, first, second);
+            },
+            [this, name](const QString &version) {
+                const int p = products_.indexOf(name);
+                return p >= 0 && products_.setText(p, values::InstalledVersion, version);
+            },
+            this);
         connect(run_, &UpdateRun::over, this, &PatchwellControl::runOver, Qt::QueuedConnection);
         run_->start();
     }
