@@ -22,7 +22,12 @@ install(FILES ${CMAKE_BINARY_DIR}/bin/pd30dic.mld DESTINATION ${TALLYLINE_INSTAL
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help ${PROJECT_SOURCE_DIR}/resources/updatesite
         DESTINATION ${TALLYLINE_INSTALL_DATADIR})
 file(GLOB patchwell_install_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/patchwell/*)
-install(FILES ${patchwell_install_files} DESTINATION ${TALLYLINE_INSTALL_DATADIR})
+# The registration files as the engine's build writes them: with the
+# publisher's update key when one is set (engine/CMakeLists.txt).
+get_property(registration_sources GLOBAL PROPERTY TALLYLINE_REGISTRATION_SOURCES)
+get_property(registration_installed GLOBAL PROPERTY TALLYLINE_REGISTRATION_INSTALLED)
+list(REMOVE_ITEM patchwell_install_files ${registration_sources})
+install(FILES ${patchwell_install_files} ${registration_installed} DESTINATION ${TALLYLINE_INSTALL_DATADIR})
 
 # Menu entries, icons, AppStream metadata and the manual pages.
 add_subdirectory(resources/desktop)
