@@ -5,7 +5,7 @@ if(NOT Qt6_FOUND)
   return()
 endif()
 
-set(tallyline_programs portdeck patchwell linescope tallysim)
+set(tallyline_programs portdeck patchwell patchwell-site linescope tallysim)
 set(tallyline_libraries tlplatform quillon mantlet gantry sprocket wicket tessel patchwell_engine csh)
 
 # Installed programs find the platform library in the private folder; the
@@ -31,7 +31,7 @@ install(FILES ${patchwell_install_files} ${registration_installed} DESTINATION $
 
 # Menu entries, icons, AppStream metadata and the manual pages.
 add_subdirectory(resources/desktop)
-install(FILES docs/man/portdeck.1 docs/man/patchwell.1 docs/man/linescope.1 docs/man/tallysim.1
+install(FILES docs/man/portdeck.1 docs/man/patchwell.1 docs/man/patchwell-site.1 docs/man/linescope.1 docs/man/tallysim.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # `cpack -G DEB` in the build directory: one package of what is installed above.
@@ -52,7 +52,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${TALLYLINE_INSTALL_LIBDIR})
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, minisign")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

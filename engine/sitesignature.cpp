@@ -79,6 +79,11 @@ QString keyIdText(const QByteArray &keyId)
     return QString::fromLatin1(reversed.toHex().toUpper());
 }
 
+QString publicKeyLine(const PublicKey &key)
+{
+    return QString::fromLatin1((kLegacy + key.keyId + key.key).toBase64());
+}
+
 SignatureCheck checkSignature(const QByteArray &message, const QByteArray *signature, const QList<PublicKey> &keys,
                               const QString &product, const QDate &today)
 {

@@ -26,6 +26,8 @@ std::optional<PublicKey> parsePublicKey(const QString &text);
 // counts the entries that are not keys.
 QList<PublicKey> parsePublicKeys(const QString &text, int *bad = nullptr);
 QString keyIdText(const QByteArray &keyId);
+// The key as the line of a public key file.
+QString publicKeyLine(const PublicKey &key);
 
 struct SignatureCheck {
     bool ok = false;

@@ -26,13 +26,16 @@ bool hasPinnedKeys(const QString &pinnedKeys)
 }
 
 bool verifyVersionFile(const QByteArray &text, const QByteArray *signature, const QString &pinnedKeys,
-                       const QString &product, const QDate &today, VersionInfo &info, QString *why)
+                       const QString &product, const QDate &today, VersionInfo &info, QString *why,
+                       SignatureCheck *checked)
 {
     info = VersionInfo();
     if (hasPinnedKeys(pinnedKeys)) {
         // Nothing of a file that does not verify is read, not even its version.
         const SignatureCheck check =
             checkSignature(text, signature, parsePublicKeys(pinnedKeys), product, today);
+        if (checked)
+            *checked = check;
         if (!check.ok) {
             if (why)
                 *why = check.why;

@@ -17,8 +17,10 @@ bool hasPinnedKeys(const QString &pinnedKeys);
 
 // The version file: its signature first when keys are pinned (signature null:
 // the site has none), then its contents. False, saying why, when unusable.
+// checked, when given, receives what the signature said.
 bool verifyVersionFile(const QByteArray &text, const QByteArray *signature, const QString &pinnedKeys,
-                       const QString &product, const QDate &today, VersionInfo &info, QString *why);
+                       const QString &product, const QDate &today, VersionInfo &info, QString *why,
+                       SignatureCheck *checked = nullptr);
 
 // SHA-256 of a file read back from disk (never through a link); empty on error.
 QByteArray sha256OfFile(const QString &path, qint64 *size, QString *why);
