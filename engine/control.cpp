@@ -104,8 +104,11 @@ void PatchwellControl::report(int kind, long number, const QString &text, const 
 {
     // No login written into a site's address reaches the log or the host.
     const QString shownText = withoutCredentials(text);
-    log_.add({QDateTime::currentDateTime(), kind, withoutCredentials(first), withoutCredentials(second)},
-             ProductStore::serviceNumber(values::LogAllEvents, 0) != 0);
+    // The setting is read once a run: a large download reports thousands of blocks.
+    if (logAll_ < 0)
+        logAll_ = ProductStore::serviceNumber(values::LogAllEvents, 0) != 0;
+    if (logAll_ > 0 || !EventLog::isRoutine(kind))
+        log_.add({QDateTime::currentDateTime(), kind, withoutCredentials(first), withoutCredentials(second)}, true);
     if (kind == 0 && run_) {
         // What the prompt offers stays known after the run (and a restart).
         const int p = run_->setup().product;
@@ -115,9 +118,26 @@ void PatchwellControl::report(int kind, long number, const QString &text, const 
     if (kind == 11)
         ProductStore::setServiceNumber(values::RecentUpdates, ProductStore::serviceNumber(values::RecentUpdates, 0) + 1);
     // Through the event loop: a host that shows a box or cancels in its handler
-    // never does so with the engine's own code on the stack.
-    QMetaObject::invokeMethod(
-        this, [this, kind, number, shownText] { if (sink_) sink_(kind, number, shownText); }, Qt::QueuedConnection);
+    // never does so with the engine's own code on the stack. Events wait in
+    // order; one call of the loop hands over all that are waiting (a large
+    // download reports thousands of blocks).
+    pending_.push_back({kind, number, shownText});
+    if (!deliveryQueued_) {
+        deliveryQueued_ = true;
+        QMetaObject::invokeMethod(this, &PatchwellControl::deliverEvents, Qt::QueuedConnection);
+    }
+}
+
+void PatchwellControl::deliverEvents()
+{
+    deliveryQueued_ = false;
+    // One at a time from the front: a handler that waits in a loop of its own
+    // sees the later events there, in order, as it would with one call each.
+    while (!pending_.isEmpty()) {
+        const PendingEvent e = pending_.takeFirst();
+        if (sink_)
+            sink_(e.kind, e.number, e.text);
+    }
 }
 
 void PatchwellControl::checkSchedule()
@@ -157,6 +177,7 @@ void PatchwellControl::startNext()
                               now.addDays(products_.number(product, values::Interval, kDefaultIntervalDays)));
             continue;
         }
+        logAll_ = -1;
         RunSetup setup;
         setup.product = product;
         setup.productName = name;
@@ -334,6 +355,7 @@ QVariant PatchwellControl::Invoke(int id, QVariantList &a, bool *ok)
         if (!need(1))
             return bad();
         ProductStore::setServiceNumber(values::LogAllEvents, a[0].toBool() ? 1 : 0);
+        logAll_ = -1;
         return QVariant();
     case DispAnswerCompletionPrompt:
         if (!need(2) || !run_ || run_->setup().product != p)
