@@ -97,8 +97,8 @@ void EventLog::load() const
     loaded_ = true;
     records_.clear();
     QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return;
+    if (!safefs::linkBelow(base_, filePath()).isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;   // a link in place of the log is not the log
     // A damaged line (a write cut short, a hand edit) costs only itself.
     while (!file.atEnd()) {
         QByteArray raw = file.readLine();

@@ -22,6 +22,9 @@ bool makeFolder(const QString &base, const QString &path, QString *why);
 // folder tree whose links are removed as links. True when nothing is left.
 bool removeTree(const QString &path);
 
+// Makes the entries of a folder (a rename into it) last across a crash.
+bool syncFolder(const QString &path);
+
 // Creates a new file for writing (never through a link, never an existing
 // one); a file descriptor or -1 with errno set.
 int createFile(const QString &path);

@@ -327,6 +327,7 @@ void UpdateRun::filesComplete()
         return;
     }
     stagingPath_.clear();
+    safefs::syncFolder(setup_.stateDirectory);
     safefs::removeTree(previous);
     if (info_.userStep) {
         state_ = State::Completion;

@@ -168,7 +168,8 @@ TEST_F(Engine, LinksUnderTheEnginesFolderAreNeverFollowed)
     registerProduct(site.path());
     const QString outside = root.path() + "/outside";
     writeFile(outside + "/keep.txt", "mine");
-    writeFile(outside + "/log.txt", "my own text\n");
+    const QByteArray ownText = "2026-01-01T00:00:00.000Z\t13\tsomeone's\ttext\n";
+    writeFile(outside + "/log.txt", ownText);
     start();
     call(DispSetLogAllEvents, {true});
 
@@ -180,7 +181,8 @@ TEST_F(Engine, LinksUnderTheEnginesFolderAreNeverFollowed)
     EXPECT_EQ(runUpdate(), 25);
     EXPECT_EQ(QDir(outside).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"keep.txt", "log.txt"}));
-    EXPECT_EQ(readFile(outside + "/log.txt"), "my own text\n");
+    EXPECT_EQ(readFile(outside + "/log.txt"), ownText);
+    EXPECT_FALSE(logTexts().contains("someone's"));   // nor read through the link
     EXPECT_EQ(installed(), "1.0");
 
     // A version's old copy leads elsewhere: its contents stay.
