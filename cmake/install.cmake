@@ -5,7 +5,7 @@ if(NOT Qt6_FOUND)
   return()
 endif()
 
-set(tallyline_programs portdeck patchwell linescope tallysim)
+set(tallyline_programs portdeck patchwell patchwell-site linescope tallysim)
 set(tallyline_libraries tlplatform quillon mantlet gantry sprocket wicket tessel patchwell_engine csh)
 
 # Installed programs find the platform library in the private folder; the
@@ -22,11 +22,16 @@ install(FILES ${CMAKE_BINARY_DIR}/bin/pd30dic.mld DESTINATION ${TALLYLINE_INSTAL
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/help ${PROJECT_SOURCE_DIR}/resources/updatesite
         DESTINATION ${TALLYLINE_INSTALL_DATADIR})
 file(GLOB patchwell_install_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/patchwell/*)
-install(FILES ${patchwell_install_files} DESTINATION ${TALLYLINE_INSTALL_DATADIR})
+# The registration files as the engine's build writes them: with the
+# publisher's update key when one is set (engine/CMakeLists.txt).
+get_property(registration_sources GLOBAL PROPERTY TALLYLINE_REGISTRATION_SOURCES)
+get_property(registration_installed GLOBAL PROPERTY TALLYLINE_REGISTRATION_INSTALLED)
+list(REMOVE_ITEM patchwell_install_files ${registration_sources})
+install(FILES ${patchwell_install_files} ${registration_installed} DESTINATION ${TALLYLINE_INSTALL_DATADIR})
 
 # Menu entries, icons, AppStream metadata and the manual pages.
 add_subdirectory(resources/desktop)
-install(FILES docs/man/portdeck.1 docs/man/patchwell.1 docs/man/linescope.1 docs/man/tallysim.1
+install(FILES docs/man/portdeck.1 docs/man/patchwell.1 docs/man/patchwell-site.1 docs/man/linescope.1 docs/man/tallysim.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # `cpack -G DEB` in the build directory: one package of what is installed above.
@@ -48,7 +53,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${TALLYLINE_INSTALL_LIBDIR})
 # The screens are laid out for Arial; Liberation Sans has its widths.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-liberation2")
+# patchwell-site signs with minisign.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-liberation2, minisign")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

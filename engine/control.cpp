@@ -1,6 +1,7 @@
 #include "control.h"
 
 #include "clock.h"
+#include "download.h"
 #include "paths.h"
 
 #include <QDir>
@@ -54,7 +55,7 @@ QUrl withFolder(QUrl url, const QString &folder)
 
 } // namespace
 
-PatchwellControl::PatchwellControl() : log_(logDirectory())
+PatchwellControl::PatchwellControl() : log_(logDirectory(), tl::tallylineRoot())
 {
     products_.detect(QDateTime::currentDateTime());
     schedule_ = new ScaledTimer(this, kScheduleCheckMs);
@@ -101,8 +102,13 @@ QUrl PatchwellControl::siteOf(int product) const
 void PatchwellControl::report(int kind, long number, const QString &text, const QString &first,
                               const QString &second)
 {
-    log_.add({QDateTime::currentDateTime(), kind, first, second},
-             ProductStore::serviceNumber(values::LogAllEvents, 0) != 0);
+    // No login written into a site's address reaches the log or the host.
+    const QString shownText = withoutCredentials(text);
+    // The setting is read once a run: a large download reports thousands of blocks.
+    if (logAll_ < 0)
+        logAll_ = ProductStore::serviceNumber(values::LogAllEvents, 0) != 0;
+    if (logAll_ > 0 || !EventLog::isRoutine(kind))
+        log_.add({QDateTime::currentDateTime(), kind, withoutCredentials(first), withoutCredentials(second)}, true);
     if (kind == 0 && run_) {
         // What the prompt offers stays known after the run (and a restart).
         const int p = run_->setup().product;
@@ -112,9 +118,26 @@ void PatchwellControl::report(int kind, long number, const QString &text, const 
     if (kind == 11)
         ProductStore::setServiceNumber(values::RecentUpdates, ProductStore::serviceNumber(values::RecentUpdates, 0) + 1);
     // Through the event loop: a host that shows a box or cancels in its handler
-    // never does so with the engine's own code on the stack.
-    QMetaObject::invokeMethod(
-        this, [this, kind, number, text] { if (sink_) sink_(kind, number, text); }, Qt::QueuedConnection);
+    // never does so with the engine's own code on the stack. Events wait in
+    // order; one call of the loop hands over all that are waiting (a large
+    // download reports thousands of blocks).
+    pending_.push_back({kind, number, shownText});
+    if (!deliveryQueued_) {
+        deliveryQueued_ = true;
+        QMetaObject::invokeMethod(this, &PatchwellControl::deliverEvents, Qt::QueuedConnection);
+    }
+}
+
+void PatchwellControl::deliverEvents()
+{
+    deliveryQueued_ = false;
+    // One at a time from the front: a handler that waits in a loop of its own
+    // sees the later events there, in order, as it would with one call each.
+    while (!pending_.isEmpty()) {
+        const PendingEvent e = pending_.takeFirst();
+        if (sink_)
+            sink_(e.kind, e.number, e.text);
+    }
 }
 
 void PatchwellControl::checkSchedule()
@@ -154,6 +177,7 @@ void PatchwellControl::startNext()
                               now.addDays(products_.number(product, values::Interval, kDefaultIntervalDays)));
             continue;
         }
+        logAll_ = -1;
         RunSetup setup;
         setup.product = product;
         setup.productName = name;
@@ -164,17 +188,27 @@ void PatchwellControl::startNext()
         setup.credentials.enabled = products_.number(product, values::UserNameEnabled, 0) != 0;
         setup.credentials.user = products_.text(product, values::UserName);
         setup.credentials.password = products_.text(product, values::Password);
+        if (!setup.site.userInfo().isEmpty()) {
+            // A login written into the address is a login for that site, sent
+            // like the General tab's and kept out of every text.
+            if (!setup.credentials.enabled)
+                setup.credentials = {setup.site.userName(), setup.site.password(), true};
+            setup.site.setUserInfo({});
+        }
         setup.confirm = products_.number(product, values::ConfirmAllUpdates, 1) != 0;
         setup.stateDirectory = productFolder(product);
-        run_ = new UpdateRun(&network_, setup,
-                             [this](int kind, long number, const QString &text, const QString &first,
-                                    const QString &second) { report(kind, number, text, first, second); },
-                             this);
-        connect(run_, &UpdateRun::versionInstalled, this, [this, name](const QString &version) {
-            const int p = products_.indexOf(name);
-            if (p >= 0)
-                products_.setText(p, values::InstalledVersion, version);
-        });
+        setup.stateBase = tl::tallylineRoot();
+        setup.publicKeys = products_.text(product, values::UpdatePublicKey);
+        run_ = new UpdateRun(
+            &network_, setup,
+            [this](int kind, long number, const QString &text, const QString &first, const QString &second) {
+                report(kind, number, text, first, second);
+            },
+            [this, name](const QString &version) {
+                const int p = products_.indexOf(name);
+                return p >= 0 && products_.setText(p, values::InstalledVersion, version);
+            },
+            this);
         connect(run_, &UpdateRun::over, this, &PatchwellControl::runOver, Qt::QueuedConnection);
         run_->start();
     }
@@ -321,6 +355,7 @@ QVariant PatchwellControl::Invoke(int id, QVariantList &a, bool *ok)
         if (!need(1))
             return bad();
         ProductStore::setServiceNumber(values::LogAllEvents, a[0].toBool() ? 1 : 0);
+        logAll_ = -1;
         return QVariant();
     case DispAnswerCompletionPrompt:
         if (!need(2) || !run_ || run_->setup().product != p)

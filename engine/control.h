@@ -44,6 +44,7 @@ private:
     void startNext();
     void runOver();
     void report(int kind, long number, const QString &text, const QString &first, const QString &second);
+    void deliverEvents();
     QString productFolder(int product) const;
     bool validProduct(const QVariantList &args, int at = 0) const;
 
@@ -55,6 +56,14 @@ private:
     QHash<QString, QString> readmes_;  // product name -> readme of its last offered update
     QHash<QString, bool> browser_;     // product name -> last offered update goes through the browser
     EventSink sink_;
+    struct PendingEvent {
+        int kind;
+        long number;
+        QString text;
+    };
+    QList<PendingEvent> pending_;      // reported, not yet handed to the host
+    bool deliveryQueued_ = false;
+    int logAll_ = -1;                  // "log all events", as read at the start of a run; -1: not read
     ScaledTimer *schedule_ = nullptr;
 };
 

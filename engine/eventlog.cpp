@@ -1,8 +1,14 @@
 #include "eventlog.h"
 
+#include "safefs.h"
+
 #include <QDir>
 #include <QFile>
-#include <QTextStream>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pw {
 
@@ -46,7 +52,10 @@ QString unescaped(const QString &text)
 
 } // namespace
 
-EventLog::EventLog(const QString &directory) : directory_(directory) {}
+EventLog::EventLog(const QString &directory, const QString &base)
+    : directory_(directory), base_(base.isEmpty() ? QFileInfo(directory).path() : base)
+{
+}
 
 QString EventLog::filePath() const
 {
@@ -88,8 +97,8 @@ void EventLog::load() const
     loaded_ = true;
     records_.clear();
     QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return;
+    if (!safefs::linkBelow(base_, filePath()).isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;   // a link in place of the log is not the log
     // A damaged line (a write cut short, a hand edit) costs only itself.
     while (!file.atEnd()) {
         QByteArray raw = file.readLine();
@@ -108,10 +117,32 @@ void EventLog::add(const EventRecord &record, bool logAll)
         return;
     load();
     records_.push_back(record);
-    QDir().mkpath(directory_);
-    QFile file(filePath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-        file.write((encode(record) + QLatin1Char('\n')).toUtf8());
+    append((encode(record) + QLatin1Char('\n')).toUtf8());
+}
+
+bool EventLog::append(const QByteArray &line)
+{
+    // The log names sites and products of this user: owner-only, like the
+    // registry, and never written through a link.
+    if (!safefs::makeFolder(base_, directory_, nullptr))
+        return false;
+    ::chmod(QFile::encodeName(directory_).constData(), 0700);
+    const int fd = ::open(QFile::encodeName(filePath()).constData(),
+                          O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_mode & 077))
+        ::fchmod(fd, 0600);
+    // A last line cut short (a crash, a full disk) is ended first, so that this
+    // record starts a line of its own and is not lost with the damaged one.
+    QByteArray out = line;
+    char last = '\n';
+    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+        out.prepend('\n');
+    bool ok = ::write(fd, out.constData(), size_t(out.size())) == out.size();
+    ok = ::close(fd) == 0 && ok;
+    return ok;
 }
 
 int EventLog::count() const

@@ -18,7 +18,9 @@ struct EventRecord {
 
 class EventLog {
 public:
-    explicit EventLog(const QString &directory);
+    // The folder is created owner-only below base (its parent when empty); no
+    // part of it may be a link.
+    explicit EventLog(const QString &directory, const QString &base = {});
     QString directory() const { return directory_; }
     QString filePath() const;
 
@@ -35,7 +37,9 @@ public:
 
 private:
     void load() const;
+    bool append(const QByteArray &line);
     QString directory_;
+    QString base_;
     mutable QVector<EventRecord> records_;
     mutable bool loaded_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include "control.h"
 #include "paths.h"
+#include "productstore.h"
 #include "pwdispatch.h"
 #include "registry.h"
 
@@ -13,6 +14,10 @@
 
 #ifndef TALLYLINE_VERSION
 #define TALLYLINE_VERSION "0"
+#endif
+// The publisher's update key, set at build time; empty when none was given.
+#ifndef TALLYLINE_UPDATE_PUBLIC_KEY
+#define TALLYLINE_UPDATE_PUBLIC_KEY ""
 #endif
 
 #define PW_EXPORT extern "C" __attribute__((visibility("default")))
@@ -47,6 +52,12 @@ PW_EXPORT long DllRegisterServer()
     if (!reg::writeString(RegRoot::LocalMachine, self, QStringLiteral("InstallDirectory"), tl::programDirectory())
         || !reg::writeString(RegRoot::LocalMachine, self, QStringLiteral("InstalledVersion"),
                              QStringLiteral(TALLYLINE_VERSION)))
+        return pw::E_FAIL_;
+    // Its own update site must be signed by the publisher's key, when there is
+    // one; a key pinned otherwise (the demo's) stays when there is none.
+    if (qstrlen(TALLYLINE_UPDATE_PUBLIC_KEY) > 0
+        && !reg::writeString(RegRoot::LocalMachine, self, QLatin1String(pw::values::UpdatePublicKey),
+                             QStringLiteral(TALLYLINE_UPDATE_PUBLIC_KEY)))
         return pw::E_FAIL_;
     // Its own updates come from the sample site unless the key already names one.
     if (!reg::valueExists(RegRoot::LocalMachine, self, QStringLiteral("ProductUpdateURL"))) {

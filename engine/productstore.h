@@ -46,6 +46,7 @@ inline constexpr const char *InstalledVersion = "InstalledVersion";
 inline constexpr const char *UpdateUrl = "ProductUpdateURL";
 inline constexpr const char *UpdateIniDirectory = "UpdateIniDirectory";
 inline constexpr const char *InstallDirectory = "InstallDirectory";
+inline constexpr const char *UpdatePublicKey = "UpdatePublicKey";   // pinned keys, blank-separated
 inline constexpr const char *Interval = "UpdateInterval";
 inline constexpr const char *NextUpdate = "NextUpdate";
 inline constexpr const char *PreviousUpdate = "PreviousUpdate";

@@ -1,6 +1,8 @@
 #include "updaterun.h"
 
 #include "process.h"
+#include "safefs.h"
+#include "siteverify.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,8 +22,9 @@ QString describe(const Download *d)
 
 } // namespace
 
-UpdateRun::UpdateRun(QNetworkAccessManager *manager, const RunSetup &setup, Report report, QObject *parent)
-    : QObject(parent), manager_(manager), setup_(setup), report_(std::move(report))
+UpdateRun::UpdateRun(QNetworkAccessManager *manager, const RunSetup &setup, Report report, Record record,
+                     QObject *parent)
+    : QObject(parent), manager_(manager), setup_(setup), report_(std::move(report)), record_(std::move(record))
 {
 }
 
@@ -81,8 +84,49 @@ void UpdateRun::versionInfoFetched()
         fail(16, url, describe(d));
         return;
     }
+    versionText_ = d->data();
+    if (!hasPinnedKeys(setup_.publicKeys)) {
+        versionInfoVerified(nullptr);
+        return;
+    }
+    state_ = State::Signature;
+    download_ = new Download(manager_, this);
+    connect(download_, &Download::finished, this, &UpdateRun::signatureFetched);
+    download_->start(siteFile(QLatin1String(kVersionFileName) + QLatin1String(kSignatureSuffix)), kMaxSignatureBytes,
+                     setup_.credentials);
+}
+
+void UpdateRun::signatureFetched()
+{
+    Download *d = download_;
+    if (!d || state_ != State::Signature)
+        return;
+    d->deleteLater();
+    const QString url = siteFile(QLatin1String(kVersionFileName) + QLatin1String(kSignatureSuffix))
+                            .toString(QUrl::RemoveUserInfo);
+    switch (d->outcome()) {
+    case Download::Done: {
+        const QByteArray signature = d->data();
+        versionInfoVerified(&signature);
+        return;
+    }
+    case Download::NotFound:   // a product that pins keys takes no unsigned file
+        versionInfoVerified(nullptr);
+        return;
+    case Download::Cancelled:
+        return;
+    default:
+        fail(16, url, describe(d));
+        return;
+    }
+}
+
+void UpdateRun::versionInfoVerified(const QByteArray *signature)
+{
+    const QString url = siteFile(QLatin1String(kVersionFileName)).toString(QUrl::RemoveUserInfo);
     QString why;
-    if (!parseVersionInfo(d->data(), info_, &why)) {
+    if (!verifyVersionFile(versionText_, signature, setup_.publicKeys, setup_.productName, QDate::currentDate(), info_,
+                           &why)) {
         fail(17, url, why);
         return;
     }
@@ -97,7 +141,8 @@ void UpdateRun::versionInfoFetched()
         return;
     }
     state_ = State::Readme;
-    QDir().mkpath(setup_.stateDirectory);
+    if (!prepareFolder())
+        return;
     readmePath_ = setup_.stateDirectory + QStringLiteral("/readme-") + info_.version + QStringLiteral(".txt");
     download_ = new Download(manager_, this);
     connect(download_, &Download::finished, this, &UpdateRun::readmeFetched);
@@ -152,10 +197,32 @@ bool UpdateRun::answerPrompt(bool yes)
     return true;
 }
 
+bool UpdateRun::prepareFolder()
+{
+    QString why;
+    if (!safefs::makeFolder(setup_.stateBase, setup_.stateDirectory, &why)) {
+        fail(25, setup_.productName, why);
+        return false;
+    }
+    return true;
+}
+
+void UpdateRun::removeStaleStaging()
+{
+    // Left by a run that was killed; no other run of this product is going on.
+    const QStringList stale = QDir(setup_.stateDirectory)
+                                  .entryList({QStringLiteral(".staging-*")},
+                                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : stale)
+        safefs::removeTree(setup_.stateDirectory + QLatin1Char('/') + name);
+}
+
 void UpdateRun::startFiles()
 {
     state_ = State::Files;
-    QDir().mkpath(setup_.stateDirectory);
+    if (!prepareFolder())
+        return;
+    removeStaleStaging();
     QTemporaryDir staging(setup_.stateDirectory + QStringLiteral("/.staging-XXXXXX"));
     if (!staging.isValid()) {
         fail(25, setup_.productName, QStringLiteral("cannot create a staging folder: ") + staging.errorString());
@@ -221,8 +288,10 @@ void UpdateRun::fileFetched()
         fail(23, f.name, QStringLiteral("received %1 of %2 bytes").arg(d->received()).arg(f.size));
         return;
     }
-    if (d->sha256() != f.sha256) {
-        fail(23, f.name, QStringLiteral("SHA-256 digest does not match"));
+    // What counts is what the disk holds, read back after the sync.
+    QString why;
+    if (!verifyFileOnDisk(stagingPath_ + QLatin1Char('/') + f.name, f.size, f.sha256, &why)) {
+        fail(23, f.name, why);
         return;
     }
     emitBlocks(f.size, true);
@@ -238,7 +307,14 @@ void UpdateRun::filesComplete()
     // Into place in one rename; an older copy of the same version goes first.
     const QString target = setup_.stateDirectory + QLatin1Char('/') + info_.version;
     const QString previous = target + QStringLiteral(".previous");
-    QDir(previous).removeRecursively();
+    QString link = safefs::linkBelow(setup_.stateBase, target);
+    if (link.isEmpty() && safefs::isLink(previous))
+        link = previous;
+    if (!link.isEmpty()) {
+        fail(25, setup_.productName, link + QStringLiteral(" is a link; nothing was changed"));
+        return;
+    }
+    safefs::removeTree(previous);
     const bool hadTarget = QFileInfo::exists(target);
     if (hadTarget && !QDir().rename(target, previous)) {
         fail(25, setup_.productName, QStringLiteral("cannot replace ") + target);
@@ -251,7 +327,8 @@ void UpdateRun::filesComplete()
         return;
     }
     stagingPath_.clear();
-    QDir(previous).removeRecursively();
+    safefs::syncFolder(setup_.stateDirectory);
+    safefs::removeTree(previous);
     if (info_.userStep) {
         state_ = State::Completion;
         report_(12, setup_.product, info_.version, setup_.productName, info_.version);
@@ -278,7 +355,11 @@ bool UpdateRun::answerCompletion(bool yes)
 void UpdateRun::recordAndFinish()
 {
     state_ = State::Over;
-    emit versionInstalled(info_.version);
+    // Success is announced only once it is on record.
+    if (!record_ || !record_(info_.version)) {
+        fail(25, setup_.productName, QStringLiteral("cannot record the installed version ") + info_.version);
+        return;
+    }
     if (info_.restart)
         report_(10, setup_.product, info_.version, setup_.productName, info_.version);
     report_(11, setup_.product, info_.version, setup_.productName, info_.version);
@@ -308,7 +389,7 @@ void UpdateRun::fail(int kind, const QString &first, const QString &second, cons
 void UpdateRun::removeStaging()
 {
     if (!stagingPath_.isEmpty()) {
-        QDir(stagingPath_).removeRecursively();
+        safefs::removeTree(stagingPath_);
         stagingPath_.clear();
     }
 }

@@ -25,6 +25,8 @@ struct RunSetup {
     Credentials credentials;
     bool confirm = true;       // wait for the host's answer to the update prompt
     QString stateDirectory;    // per-product folder: staging, installed versions, readme
+    QString stateBase;         // nothing from here down to stateDirectory may be a link
+    QString publicKeys;        // pinned keys: the version file must be signed by one
 };
 
 class UpdateRun : public QObject {
@@ -34,7 +36,11 @@ public:
     using Report = std::function<void(int kind, long number, const QString &text, const QString &first,
                                       const QString &second)>;
 
-    UpdateRun(QNetworkAccessManager *manager, const RunSetup &setup, Report report, QObject *parent = nullptr);
+    // Stores the installed version; false when it could not be stored.
+    using Record = std::function<bool(const QString &version)>;
+
+    UpdateRun(QNetworkAccessManager *manager, const RunSetup &setup, Report report, Record record,
+              QObject *parent = nullptr);
     ~UpdateRun() override;
 
     void start();
@@ -48,13 +54,16 @@ public:
     bool isOver() const { return state_ == State::Over; }
 
 signals:
-    void versionInstalled(const QString &version);
     void over();
 
 private:
-    enum class State { Idle, VersionInfo, Readme, Prompt, Files, Completion, Over };
+    enum class State { Idle, VersionInfo, Signature, Readme, Prompt, Files, Completion, Over };
 
     void versionInfoFetched();
+    void signatureFetched();
+    void versionInfoVerified(const QByteArray *signature);
+    bool prepareFolder();
+    void removeStaleStaging();
     void readmeFetched();
     void askToUpdate();
     void startFiles();
@@ -71,6 +80,8 @@ private:
     QNetworkAccessManager *manager_;
     RunSetup setup_;
     Report report_;
+    Record record_;
+    QByteArray versionText_;
     State state_ = State::Idle;
     VersionInfo info_;
     QString readmePath_;

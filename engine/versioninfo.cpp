@@ -63,6 +63,20 @@ bool isPlainFileName(const QString &name)
            && !name.startsWith(QLatin1Char('.'));
 }
 
+bool isPlainVersion(const QString &version)
+{
+    if (!isPlainFileName(version) || version.size() > 100)
+        return false;
+    for (QChar c : version) {
+        const bool allowed = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                             || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || c == QLatin1Char('.')
+                             || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('+');
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
+
 bool parseVersionInfo(const QByteArray &text, VersionInfo &info, QString *why)
 {
     info = VersionInfo();
@@ -84,6 +98,8 @@ bool parseVersionInfo(const QByteArray &text, VersionInfo &info, QString *why)
     info.userStep = flag(u, "userstep");
     if (info.version.isEmpty())
         return fail(why, QStringLiteral("no version"));
+    if (!isPlainVersion(info.version))
+        return fail(why, QStringLiteral("version is not a plain name (digits, letters, \".\", \"-\", \"_\", \"+\")"));
     if (!info.readme.isEmpty() && !isPlainFileName(info.readme))
         return fail(why, QStringLiteral("readme name is not a plain file name"));
     if (info.browser && info.browserPage.isEmpty())

@@ -34,6 +34,9 @@ struct VersionInfo {
 bool parseVersionInfo(const QByteArray &text, VersionInfo &info, QString *why);
 // A name that can only mean a file of the site's directory.
 bool isPlainFileName(const QString &name);
+// A version is also a folder's name: a plain name of digits, letters and
+// ".", "-", "_", "+" only.
+bool isPlainVersion(const QString &version);
 // Compares dotted versions part by part as numbers ("1999.06.30" > "1999.4.12");
 // a part that is not a number compares as text. Negative, 0 or positive.
 int compareVersions(const QString &a, const QString &b);

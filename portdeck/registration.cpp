@@ -72,6 +72,14 @@ bool TcontainerFrame::IniToRegistryInfo(const QString &iniName, const QString &v
         };
         for (const auto &v : values)
             reg::writeString(RegRoot::LocalMachine, key, QLatin1String(v.first), v.second);
+        // The keys the product's update sites are signed with (blank-separated).
+        // Without them in the INI, a key pinned before is kept: an update of
+        // the INI never drops a product's protection.
+        const QString publicKey =
+            GetPrivateProfileString(QLatin1String(kSection), QStringLiteral("UpdatePublicKey"), QString(), iniFile)
+                .simplified();
+        if (!publicKey.isEmpty())
+            reg::writeString(RegRoot::LocalMachine, key, QStringLiteral("UpdatePublicKey"), publicKey);
     }
     return true;
 }

@@ -2,10 +2,7 @@
 // server, with the faults real sites have. Whatever goes wrong, the installed
 // version and folder stay as they were.
 
-#include "control.h"
-#include "fresh_root.h"
-#include "registry.h"
-#include "sitefixture.h"
+#include "enginefixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,80 +11,6 @@
 #include <gtest/gtest.h>
 
 using namespace pw;
-
-namespace {
-
-const char *const kProduct = "Varnel Brenmoor ISDN TA";
-
-struct Event {
-    long kind;
-    long number;
-    QString text;
-};
-
-class Engine : public ::testing::Test {
-protected:
-    FreshRoot root;
-    TestSite site;
-    std::unique_ptr<PatchwellControl> control;
-    QList<Event> events;
-
-    QString productKey() const { return QLatin1String(kProductsKey) + QStringLiteral("\\") + kProduct; }
-
-    void registerProduct(const QString &url, const QString &version = QStringLiteral("1.0"))
-    {
-        reg::writeString(RegRoot::LocalMachine, productKey(), "InstalledVersion", version);
-        reg::writeString(RegRoot::LocalMachine, productKey(), "ProductUpdateURL", url);
-        reg::writeString(RegRoot::LocalMachine, productKey(), "UpdateIniDirectory", "");
-    }
-    void start()
-    {
-        control = std::make_unique<PatchwellControl>();
-        control->Advise([this](long k, long n, const QString &t) { events.append({k, n, t}); });
-    }
-    QVariant call(int id, QVariantList args = {})
-    {
-        bool ok = false;
-        const QVariant v = control->Invoke(id, args, &ok);
-        EXPECT_TRUE(ok) << "method " << id;
-        return v;
-    }
-    QList<long> kinds() const
-    {
-        QList<long> out;
-        for (const Event &e : events)
-            out << e.kind;
-        return out;
-    }
-    bool waitForKind(long kind, int ms = 10000)
-    {
-        return QTest::qWaitFor([&] { return kinds().contains(kind); }, ms);
-    }
-    bool waitIdle(int ms = 10000)
-    {
-        return QTest::qWaitFor([&] { return !call(DispUpdateRunning).toBool(); }, ms);
-    }
-    void setConfirm(bool on) { call(DispSetConfirmAllUpdates, {0, on}); }
-    QString installed() const
-    {
-        return reg::readString(RegRoot::LocalMachine, productKey(), "InstalledVersion").value_or("?");
-    }
-    QString updatesFolder() const { return root.path() + "/patchwell/updates/Varnel_Brenmoor_ISDN_TA"; }
-    QStringList leftovers() const
-    {
-        return QDir(updatesFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    }
-};
-
-QByteArray bytes(int n, char seed)
-{
-    QByteArray b(n, 0);
-    for (int i = 0; i < n; ++i)
-        b[i] = char(seed + i * 7);
-    return b;
-}
-
-} // namespace
 
 TEST_F(Engine, SettingsComeBackAsStoredAndSurviveARestart)
 {

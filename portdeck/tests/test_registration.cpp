@@ -53,7 +53,10 @@ protected:
 
 TEST_F(Registration, TheIniIsCopiedWithTheVersionAndNoneBecomesEmpty)
 {
-    writeIni("ISDNTA.ini", isdnTaIni());
+    auto ini = isdnTaIni();
+    // Two keys, either may sign the product's sites.
+    ini.append(QPair<QString, QString>{"UpdatePublicKey", " RWQf6LRCGA9i53mlYecO4IzT51TGPpvWucNSCh1CBM0QTaLn73Y7GFO3  RWTUPy8TDHtCDWT1GeoTKt4BUV3C7fNN5L3XlSu8/xnln+sk4fmz48ND"});
+    writeIni("ISDNTA.ini", ini);
     start();
     detected();
     EXPECT_TRUE(frame->IniToRegistryInfo("ISDNTA.ini", "11/30/99"));
@@ -63,6 +66,8 @@ TEST_F(Registration, TheIniIsCopiedWithTheVersionAndNoneBecomesEmpty)
     EXPECT_EQ(stored("Brenmoor ISDN TA", "InstallDirectory"), "C:\\Varnel\\Patchwell");
     EXPECT_EQ(stored("Brenmoor ISDN TA", "CustomerID"), "VARNEL");
     EXPECT_EQ(stored("Brenmoor ISDN TA", "CustomerPassword"), "");
+    EXPECT_EQ(stored("Brenmoor ISDN TA", "UpdatePublicKey"),
+              "RWQf6LRCGA9i53mlYecO4IzT51TGPpvWucNSCh1CBM0QTaLn73Y7GFO3 RWTUPy8TDHtCDWT1GeoTKt4BUV3C7fNN5L3XlSu8/xnln+sk4fmz48ND");
     // Two log calls, each with its time stamp.
     EXPECT_TRUE(logHas("IniToRegistryInfo(ISDNTA.ini,"));
     EXPECT_TRUE(logHas("11/30/99)\n"));
@@ -90,10 +95,13 @@ TEST_F(Registration, DetectionRegistersWhatItFoundAndPortdeckItself)
                               {"Version", "3.0"},
                               {"ProductUpdateUrl", "http://updates.example/portdeck"},
                               {"UpdateIniDirectory", "NONE"}});
+    // A key pinned before (an INI without one does not take it away).
+    reg::writeString(RegRoot::LocalMachine, QString(kProducts) + "Portdeck", "UpdatePublicKey", "RWQpinned");
     device(FakeProduct::IsdnTa, 1);
     start();
     detected();
     EXPECT_EQ(stored("Brenmoor ISDN TA", "InstalledVersion"), "1999.04.12");
+    EXPECT_EQ(stored("Portdeck", "UpdatePublicKey"), "RWQpinned");
     EXPECT_TRUE(frame->modelRegistered[ModelISDNTA]);
     EXPECT_EQ(stored("Portdeck", "InstalledVersion"), frame->buildNumber);
     EXPECT_EQ(stored("Portdeck", "CustomerPassword"), "secret");

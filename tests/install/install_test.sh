@@ -19,7 +19,7 @@ DESTDIR="$stage" cmake --install "$build" --prefix /usr > "$work/install.log"
 prefix="$stage/usr"
 
 # What lies where.
-for f in bin/portdeck bin/patchwell bin/linescope bin/tallysim \
+for f in bin/portdeck bin/patchwell bin/patchwell-site bin/linescope bin/tallysim \
          lib/tallyline/libtlplatform.so lib/tallyline/libquillon.so lib/tallyline/libmantlet.so \
          lib/tallyline/libgantry.so lib/tallyline/libsprocket.so lib/tallyline/libwicket.so \
          lib/tallyline/libtessel.so lib/tallyline/libpatchwell.so lib/tallyline/libcsh.so \
@@ -31,13 +31,22 @@ for f in bin/portdeck bin/patchwell bin/linescope bin/tallysim \
          share/icons/hicolor/scalable/apps/com.varnel.Portdeck.svg \
          share/icons/hicolor/16x16/apps/com.varnel.Portdeck.png \
          share/icons/hicolor/256x256/apps/com.varnel.Patchwell.png \
-         share/man/man1/portdeck.1 share/man/man1/patchwell.1 share/man/man1/linescope.1 share/man/man1/tallysim.1; do
+         share/man/man1/portdeck.1 share/man/man1/patchwell.1 share/man/man1/linescope.1 share/man/man1/tallysim.1 \
+         share/man/man1/patchwell-site.1 share/tallyline/updatesite/isdnta/update.ini.minisig; do
   [ -e "$prefix/$f" ] || fail "$f is not installed"
 done
 # Nothing of the build: no tests, benchmarks, helpers or static libraries.
 extra=$(cd "$prefix" && find . -type f \( -name '*_tests' -o -name 'bench_*' -o -name '*.a' -o -name '*testable*' \
         -o -name 'rendericon' -o -name 'tldictc' -o -name '*fuzz*' \))
 [ -z "$extra" ] || fail "build products installed: $extra"
+
+# The sample signing key is no part of an install, and nothing installed trusts it.
+sample_key=$(sed -n 2p "$source/resources/sample-signing-key/sample-update-key.pub")
+[ -z "$(cd "$prefix" && find . -name '*.key' -o -name '*.pub')" ] || fail "a signing key is installed"
+if grep -rlF "$sample_key" "$prefix" > /dev/null; then fail "an installed file trusts the sample key"; fi
+# The installed tool checks the installed sample site as the engine would.
+"$prefix/bin/patchwell-site" check "$prefix/share/tallyline/updatesite/isdnta" --key "$sample_key" > /dev/null \
+  || fail "the installed patchwell-site does not take the sample site"
 
 # No installed program or library looks for libraries in the trees.
 for elf in "$prefix"/bin/* "$prefix"/lib/tallyline/*.so; do
@@ -133,7 +142,7 @@ if command -v dpkg-shlibdeps > /dev/null; then
   (cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort) > "$work/installed-files"
   diff "$work/installed-files" "$work/deb-files" || fail "the package holds other files than the install"
   depends=$(dpkg-deb -f "$deb" Depends)
-  for p in libqt6widgets6 libqt6serialport6 libqt6network6 libqt6svg6 qt6-qpa-plugins fonts-liberation2; do
+  for p in libqt6widgets6 libqt6serialport6 libqt6network6 libqt6svg6 qt6-qpa-plugins fonts-liberation2 libsodium23 minisign; do
     [[ "$depends" == *"$p"* ]] || fail "the package does not depend on $p: $depends"
   done
 fi
