@@ -30,6 +30,7 @@ CPatchwellApp::CPatchwellApp() = default;
 CPatchwellApp::~CPatchwellApp()
 {
     events_.reset();
+    delete about_.data();
     delete frame_;
 }
 
@@ -117,8 +118,25 @@ bool CPatchwellApp::InitInstance(const QStringList &arguments)
 
 void CPatchwellApp::Close()
 {
+    closing_ = true;
+    if (about_)
+        about_->close();
+    // The program's main loop ends on this (main() runs it).
     emit closing();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void CPatchwellApp::Terminate()
+{
+    if (closing_)
+        return;
+    if (control_ && control_->GetUpdateRunning())
+        control_->CancelUpdate();
+    if (frame_) {
+        frame_->OnExit();
+        return;
+    }
+    closing_ = true;
+    Close();
 }
 
 void CPatchwellApp::ExitInstance()
@@ -141,20 +159,32 @@ void CPatchwellApp::ExitInstance()
 
 QWidget *CPatchwellApp::aboutBox() const
 {
-    return about_;
+    return about_ && about_->isVisible() ? about_.data() : nullptr;
 }
 
 void CPatchwellApp::OnAppAbout()
 {
-    if (about_) {
-        about_->raise();
+    if (closing_)
+        return;
+    if (QWidget *open = aboutBox()) {
+        open->raise();
+        open->activateWindow();
         return;
     }
-    CAboutDlg dlg(installDirectory);
-    about_ = &dlg;
+    // Window-modal to nothing: the tray icon and the sheet stay usable, as
+    // they do beside a modal box on the hidden main window.
+    auto *dlg = new CAboutDlg(installDirectory);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setWindowModality(Qt::WindowModal);
+    about_ = dlg;
     aboutBoxOpen = true;
-    dlg.exec();
-    aboutBoxOpen = false;
+    connect(dlg, &QDialog::finished, this, [this, dlg] {
+        if (about_ == dlg || !about_)
+            aboutBoxOpen = false;
+    });
+    dlg->show();
+    dlg->raise();
+    dlg->activateWindow();
 }
 
 void CPatchwellApp::SetUpdateAlert(bool on)

@@ -4,6 +4,7 @@
 #include "demo.h"
 #include "langtext.h"
 #include "mainframe.h"
+#include "uiservices.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -32,11 +33,20 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Patchwell"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // A box blocks the window it belongs to, never the tray icon: a double click
+    // on the icon brings the box forward, and Exit stays in reach.
+    setWindowModalDialogs(true);
     int rc = 0;
     {
         CPatchwellApp app;
-        // Asked to end by the session or a caller (SIGTERM, SIGINT): as Exit from
-        // the tray menu, so the sheet is cancelled and the engine unregistered.
+        // Once the handler that asked has returned. Not quit(): a window may
+        // refuse to close (the progress window's close is its Cancel) and the
+        // program would run on with no icon; exit() ends every loop.
+        QObject::connect(&app, &CPatchwellApp::closing, &application, [] { QCoreApplication::exit(0); },
+                         Qt::QueuedConnection);
+        // Asked to end by the session or a caller (SIGTERM, SIGINT): a running
+        // update is cancelled, then as Exit from the tray menu, so the sheet is
+        // cancelled and the engine unregistered.
         bool terminated = false;
         std::unique_ptr<QSocketNotifier> notifier;
         if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
@@ -45,16 +55,14 @@ int main(int argc, char **argv)
                 char c;
                 [[maybe_unused]] const auto n = ::read(signalPipe[1], &c, 1);
                 terminated = true;
+                app.Terminate();
                 // A box still up (one of the start's, before the main loop runs)
-                // would hold the program: closed, its caller goes on and sees the end.
+                // would hold the program: closed, its caller goes on, sees the
+                // program ending and stops.
                 while (QWidget *box = QApplication::activeModalWidget()) {
                     if (!box->close())
                         break;
                 }
-                if (app.mainFrame())
-                    app.mainFrame()->OnExit();
-                else
-                    app.Close();
             });
             struct sigaction sa = {};
             sa.sa_handler = onTerminate;
@@ -76,6 +84,10 @@ int main(int argc, char **argv)
             rc = application.exec();
         }
         app.ExitInstance();
+        // What was handed to the event loop for deletion (a closed box, the
+        // retired dialogs) goes now that no handler is left on the stack.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return rc;
 }
