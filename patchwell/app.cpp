@@ -87,6 +87,7 @@ bool CPatchwellApp::InitInstance(const QStringList &arguments)
     // 8. Context help for the user's language.
     const QString help = pwlang::helpFile(installDirectory, QStringLiteral("PW"), pwlang::languageCode(installDirectory));
     HMODULE csh = LoadLibrary(QStringLiteral("CSH.dll"));
+    contextHelp_ = csh;
     auto helpInit = csh ? reinterpret_cast<ContextHelpFunction>(GetProcAddress(csh, "ContextHelpInit")) : nullptr;
     if (!helpInit || helpInit(help.toLocal8Bit().constData(), 1) == 0)
         messageBox(init.Get("HelpFileNotFound"), MB_OK, MB_ICONERROR);
@@ -152,6 +153,8 @@ void CPatchwellApp::ExitInstance()
         events_->DeleteWhenIdle(control);
     else
         delete control;
+    if (contextHelp_)
+        FreeLibrary(std::exchange(contextHelp_, nullptr));
     if (registrationResult == RegOk)
         RegisterControl(installDirectory + QStringLiteral("\\") + QLatin1String(pw::kEngineFileName),
                         "DllUnregisterServer", false);

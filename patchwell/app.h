@@ -78,4 +78,5 @@ private:
     std::unique_ptr<CUpdateEventHandler> events_;   // the engine's events: prompts, progress, alert
     bool classRegistered_ = false;
     bool closing_ = false;
+    void *contextHelp_ = nullptr;   // the help library, loaded at start, freed at exit
 };
