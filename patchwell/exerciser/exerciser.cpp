@@ -178,7 +178,27 @@ void Exerciser::runProgram()
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    endSecondStarts();
     checkAfterProgram();
+}
+
+void Exerciser::endSecondStarts()
+{
+    // One started as this program was ending found no copy to ask and became
+    // a program of its own (with no tray here, it waits in its failure box).
+    // It must end on SIGTERM like any copy, and before the next program starts.
+    for (QProcess *p : std::exchange(seconds_, {})) {
+        if (p->state() != QProcess::NotRunning) {
+            note(QStringLiteral("SIGTERM to a copy started beside the program"));
+            p->terminate();
+            if (!p->waitForFinished(20000)) {
+                fail(QStringLiteral("a copy of its own did not end on SIGTERM"));
+                p->kill();
+                p->waitForFinished(5000);
+            }
+        }
+        delete p;
+    }
 }
 
 void Exerciser::checkAfterProgram()
@@ -390,8 +410,9 @@ void Exerciser::secondStart()
     seconds_ << p;
     const int program = programs_;
     // It ends at once, having asked this copy to open its sheet.
-    QTimer::singleShot(20000, this, [this, p, program] {
-        if (!seconds_.contains(p))
+    QTimer::singleShot(20000, this, [this, guard = QPointer<QProcess>(p), program] {
+        QProcess *p = guard.data();
+        if (!p || !seconds_.contains(p))
             return;
         if (p->state() != QProcess::NotRunning) {
             // Started as this copy was ending, it is a copy of its own: not a fault.

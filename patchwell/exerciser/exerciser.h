@@ -73,6 +73,7 @@ private:
     bool chance(int percent) { return pick(100) < percent; }
     void setUpMachine();
     void runProgram();
+    void endSecondStarts();
     void checkAfterProgram();
     void act();
     void checkWayOut();
