@@ -8,7 +8,10 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QMovie>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -57,9 +60,33 @@ void CHyperLinkStatic::restyle()
                            underline_ ? QStringLiteral("underline") : QStringLiteral("none")));
 }
 
+namespace {
+
+// Why the command line of the browser could not be started, as the error codes
+// of the table: its program missing (2), there but not to be run (5), or it
+// would not start (0).
+int startFailure(const QString &commandLine)
+{
+    const QStringList words = QProcess::splitCommand(commandLine);
+    if (words.isEmpty())
+        return 31;
+    const QString program = words.first();
+    const QString found = program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(found);
+    if (found.isEmpty() || !info.exists())
+        return 2;
+    if (!info.isFile() || !info.isExecutable())
+        return 5;
+    return 0;
+}
+
+} // namespace
+
 bool CHyperLinkStatic::open()
 {
     bool opened = OpenURL(url_);
+    // Without a browser the machine associates with web pages: error 31.
+    int code = 31;
     if (!opened) {
         // The browser the machine associates with web pages, as its command line says.
         const QString cls = reg::readString(RegRoot::ClassesRoot, QStringLiteral(".htm"), QString()).value_or(QString());
@@ -72,9 +99,12 @@ bool CHyperLinkStatic::open()
                 --cut;
             if (cut >= 0)
                 command = command.left(cut);
-            ProcessHandle p = CreateProcess(command.trimmed() + QLatin1Char(' ') + url_);
+            const QString line = command.trimmed() + QLatin1Char(' ') + url_;
+            ProcessHandle p = CreateProcess(line);
             opened = p != nullptr;
             closeProcess(p);
+            if (!opened)
+                code = startFailure(line);
         }
     }
     if (opened) {
@@ -83,7 +113,7 @@ bool CHyperLinkStatic::open()
         return true;
     }
     QApplication::beep();
-    ui().messageBox(this, HyperlinkErrorText(31), QStringLiteral("Patchwell"), MB_OK, MB_ICONWARNING);
+    ui().messageBox(this, HyperlinkErrorText(code), QStringLiteral("Patchwell"), MB_OK, MB_ICONWARNING);
     return false;
 }
 

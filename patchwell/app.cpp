@@ -30,6 +30,7 @@ CPatchwellApp::CPatchwellApp() = default;
 CPatchwellApp::~CPatchwellApp()
 {
     events_.reset();
+    delete about_.data();
     delete frame_;
 }
 
@@ -86,6 +87,7 @@ bool CPatchwellApp::InitInstance(const QStringList &arguments)
     // 8. Context help for the user's language.
     const QString help = pwlang::helpFile(installDirectory, QStringLiteral("PW"), pwlang::languageCode(installDirectory));
     HMODULE csh = LoadLibrary(QStringLiteral("CSH.dll"));
+    contextHelp_ = csh;
     auto helpInit = csh ? reinterpret_cast<ContextHelpFunction>(GetProcAddress(csh, "ContextHelpInit")) : nullptr;
     if (!helpInit || helpInit(help.toLocal8Bit().constData(), 1) == 0)
         messageBox(init.Get("HelpFileNotFound"), MB_OK, MB_ICONERROR);
@@ -117,8 +119,25 @@ bool CPatchwellApp::InitInstance(const QStringList &arguments)
 
 void CPatchwellApp::Close()
 {
+    closing_ = true;
+    if (about_)
+        about_->close();
+    // The program's main loop ends on this (main() runs it).
     emit closing();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void CPatchwellApp::Terminate()
+{
+    if (closing_)
+        return;
+    if (control_ && control_->GetUpdateRunning())
+        control_->CancelUpdate();
+    if (frame_) {
+        frame_->OnExit();
+        return;
+    }
+    closing_ = true;
+    Close();
 }
 
 void CPatchwellApp::ExitInstance()
@@ -134,6 +153,8 @@ void CPatchwellApp::ExitInstance()
         events_->DeleteWhenIdle(control);
     else
         delete control;
+    if (contextHelp_)
+        FreeLibrary(std::exchange(contextHelp_, nullptr));
     if (registrationResult == RegOk)
         RegisterControl(installDirectory + QStringLiteral("\\") + QLatin1String(pw::kEngineFileName),
                         "DllUnregisterServer", false);
@@ -141,20 +162,32 @@ void CPatchwellApp::ExitInstance()
 
 QWidget *CPatchwellApp::aboutBox() const
 {
-    return about_;
+    return about_ && about_->isVisible() ? about_.data() : nullptr;
 }
 
 void CPatchwellApp::OnAppAbout()
 {
-    if (about_) {
-        about_->raise();
+    if (closing_)
+        return;
+    if (QWidget *open = aboutBox()) {
+        open->raise();
+        open->activateWindow();
         return;
     }
-    CAboutDlg dlg(installDirectory);
-    about_ = &dlg;
+    // Window-modal to nothing: the tray icon and the sheet stay usable, as
+    // they do beside a modal box on the hidden main window.
+    auto *dlg = new CAboutDlg(installDirectory);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setWindowModality(Qt::WindowModal);
+    about_ = dlg;
     aboutBoxOpen = true;
-    dlg.exec();
-    aboutBoxOpen = false;
+    connect(dlg, &QDialog::finished, this, [this, dlg] {
+        if (about_ == dlg || !about_)
+            aboutBoxOpen = false;
+    });
+    dlg->show();
+    dlg->raise();
+    dlg->activateWindow();
 }
 
 void CPatchwellApp::SetUpdateAlert(bool on)

@@ -28,14 +28,24 @@ public:
     // failure already reported).
     bool InitInstance(const QStringList &arguments);
     void ExitInstance();
-    void Close();                     // WM_CLOSE to the main window: the program ends
+    // WM_CLOSE to the main window: the program ends once the running handlers
+    // have returned (every nested loop ends, no window can refuse).
+    void Close();
+    // Marks the program as ending: what wakes up from a box or a wait stops there.
+    void BeginClose() { closing_ = true; }
+    bool isClosing() const { return closing_; }
+    // Asked to end by the session or a caller (SIGTERM): a running update is
+    // cancelled without a question (nothing is installed), then as Exit.
+    void Terminate();
 
     // 0 Windows 95/98, 1 Windows NT, 2 other, 3 unknown: this platform counts as NT.
     static int DetermineOsKind() { return 1; }
 
     int messageBox(const QString &text, int buttons, int icon);
+    // Opens the About box, or brings it forward; it runs beside the program's
+    // loop, not in a loop of its own.
     void OnAppAbout();
-    QWidget *aboutBox() const;
+    QWidget *aboutBox() const;   // the About box while it is shown
     CPatchwellCtrl *control() const { return control_; }
     // Takes a control made elsewhere (a test's, on its own engine); owned from now on.
     void AttachControl(CPatchwellCtrl *control) { control_ = control; }
@@ -57,6 +67,7 @@ public:
     static std::function<std::unique_ptr<ConfigurationSheet>(CPatchwellApp *, CMainFrame *)> &sheetFactory();
 
 signals:
+    // The program is to end: whoever runs the main loop ends it.
     void closing();
 
 private:
@@ -66,4 +77,6 @@ private:
     QPointer<QDialog> about_;
     std::unique_ptr<CUpdateEventHandler> events_;   // the engine's events: prompts, progress, alert
     bool classRegistered_ = false;
+    bool closing_ = false;
+    void *contextHelp_ = nullptr;   // the help library, loaded at start, freed at exit
 };

@@ -16,4 +16,6 @@ public:
     virtual void StopSchedulingAnimation() {}
     // View/Clear Event Log and View Recent Updates follow the engine's counts.
     virtual void RefreshEventLogButtons() {}
+    // A run has ended: the previous and next dates the engine moved are read anew.
+    virtual void ReloadRunDates() {}
 };

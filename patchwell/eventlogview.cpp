@@ -13,7 +13,10 @@
 #include <QFile>
 #include <QHash>
 #include <QLocale>
-#include <QTextStream>
+
+#include <optional>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -43,20 +46,51 @@ public:
     explicit LogTexts(const CLangText &texts)
     {
         for (const char *key : kKeys)
-            texts_.insert(QLatin1String(key), texts.Get(key));
+            texts_.emplace(std::string_view(key), texts.Get(key));
     }
-    QString operator()(const char *key) const { return texts_.value(QLatin1String(key)); }
+    // Looked up without making a string of the key: a view asks this per part of every line.
+    const QString &operator()(const char *key) const
+    {
+        static const QString none;
+        const auto it = texts_.find(std::string_view(key));
+        return it == texts_.end() ? none : it->second;
+    }
 private:
-    QHash<QString, QString> texts_;
+    std::unordered_map<std::string_view, QString> texts_;
 };
 
-template <typename Texts>
-QString upToDateLine(const Texts &t, const QString &product)
+// What one writing of a view looks up once and reuses: the installed version
+// of each product named, the release notes of each product, the long date of
+// each day.
+struct ViewCache {
+    QHash<QString, std::optional<QString>> versions;
+    QHash<int, QString> readmes;
+    QDate day;
+    QString dayText;
+};
+
+std::optional<QString> installedVersion(const QString &product, ViewCache *cache)
 {
+    if (cache) {
+        if (const auto it = cache->versions.constFind(product); it != cache->versions.cend())
+            return *it;
+    }
     QString version;
-    if (!ReadInstalledVersion(product, version))
+    std::optional<QString> found;
+    if (ReadInstalledVersion(product, version))
+        found = version;
+    if (cache)
+        cache->versions.insert(product, found);
+    return found;
+}
+
+template <typename Texts>
+QString upToDateLine(const Texts &t, const QString &product, ViewCache *cache = nullptr)
+{
+    const std::optional<QString> version = installedVersion(product, cache);
+    if (!version)
         return t("EventLogCurrentProduct") + product + t("EventLogProductIsUpToDate1") + QLatin1Char('\n');
-    return t("EventLogCurrentProduct") + product + t("EventLogProductIsUpToDate2") + version
+    return t("EventLogCurrentProduct") + product + t("EventLogProductIsUpToDate2") + *version
            + t("EventLogProductIsUpToDate1") + QLatin1Char('\n');
 }
 
@@ -64,13 +98,13 @@ QString upToDateLine(const Texts &t, const QString &product)
 // download's end and each of its blocks), 22 and kinds this program does not
 // know have no text of their own: they give no line at all, rather than a bare
 // time with the next record glued to it.
-QString body(const LogTexts &t, int osKind, int kind, const QString &t1, const QString &t2)
+QString body(const LogTexts &t, int osKind, int kind, const QString &t1, const QString &t2, ViewCache &cache)
 {
     const QString nl = QStringLiteral("\n");
     const QString sp = t("EventLogSingleSpace");
     switch (kind) {
     case 0: return t("EventLogTimeForUpdate1") + t1 + t("EventLogTimeForUpdate2") + t2 + nl;
-    case 1: return upToDateLine(t, t1);
+    case 1: return upToDateLine(t, t1, &cache);
     case 2: return t("EventLogDialingDunConnection1") + t2 + t("EventLogDialingDunConnection2") + t1 + nl;
     case 3: return t("EventLogAuthenticatingUser") + t2 + nl;
     case 4: return t("EventLogDunConnectionMade1") + t2 + t("EventLogDunConnectionMade2") + nl;
@@ -101,12 +135,29 @@ QString body(const LogTexts &t, int osKind, int kind, const QString &t1, const Q
     }
 }
 
-// "+<long date> HH:MM:SS " (hours, minutes, seconds).
-QString prefix(const QDateTime &time)
+// "+<long date> HH:MM:SS " (hours, minutes, seconds). The long date is made
+// once per day of the log.
+QString prefix(const QDateTime &time, ViewCache &cache)
 {
-    const QLocale locale;
-    return QLatin1Char('+') + locale.toString(time.date(), QLocale::LongFormat) + QLatin1Char(' ')
-           + time.time().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(' ');
+    const QDate day = time.date();
+    if (day != cache.day || cache.dayText.isEmpty()) {
+        cache.day = day;
+        cache.dayText = QLocale().toString(day, QLocale::LongFormat);
+    }
+    const QTime t = time.time();
+    const auto two = [](int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); };
+    QString out;
+    out.reserve(cache.dayText.size() + 12);
+    out += QLatin1Char('+');
+    out += cache.dayText;
+    out += QLatin1Char(' ');
+    out += two(t.hour());
+    out += QLatin1Char(':');
+    out += two(t.minute());
+    out += QLatin1Char(':');
+    out += two(t.second());
+    out += QLatin1Char(' ');
+    return out;
 }
 
 QString logFilePath(CPatchwellCtrl &ctrl)
@@ -124,7 +175,7 @@ QString detail(const QString &text)
 // still detected (a kind-11 record of another product gives nothing, as every
 // other kind does), and the release notes' line when the engine names a file.
 QString recentLines(const LogTexts &t, CPatchwellCtrl &ctrl, CProductList &products, const QDateTime &time,
-                    int kind, const QString &t1, const QString &t2)
+                    int kind, const QString &t1, const QString &t2, ViewCache &cache)
 {
     if (kind != 11)
         return {};
@@ -132,10 +183,13 @@ QString recentLines(const LogTexts &t, CPatchwellCtrl &ctrl, CProductList &produ
         const CProductSettings *p = products.at(i);
         if (p->productName != t1)
             continue;
-        QString lines = prefix(time) + t("EventLogProduct") + t1 + t("EventLogUpdateDone") + t2 + QLatin1Char('\n');
+        QString lines = prefix(time, cache) + t("EventLogProduct") + t1 + t("EventLogUpdateDone") + t2 + QLatin1Char('\n');
         // The release notes' line belongs to the update's line above it: indented,
         // without a time of its own; it names the file, as the viewer has no shortcut.
-        const QString readme = ctrl.GetReadmeFile(p->productIndex);
+        auto known = cache.readmes.constFind(p->productIndex);
+        if (known == cache.readmes.cend())
+            known = cache.readmes.insert(p->productIndex, ctrl.GetReadmeFile(p->productIndex));
+        const QString &readme = *known;
         if (!readme.isEmpty())
             lines += t("EventLogUpdateReadmeShortcut1") + t1 + t("EventLogTimeForUpdate2") + t2
                      + t("EventLogUpdateReadmeShortcut2") + QLatin1Char(' ') + tl::mapPath(readme) + QLatin1Char('\n');
@@ -166,7 +220,19 @@ bool WriteEventLogView(CPatchwellCtrl &ctrl, const QString &installDirectory, in
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;
     const LogTexts texts(CLangText(installDirectory, QStringLiteral("PW"), QStringLiteral("UpdateEventLogging")));
-    QTextStream out(&file);
+    ViewCache cache;
+    // Written in blocks as the records are read: the view is never held whole
+    // in memory, and a full disk ends the writing at the block it hit.
+    constexpr qsizetype kBlock = 64 * 1024;
+    QByteArray block;
+    block.reserve(kBlock + 4096);
+    const auto flushBlock = [&file, &block] {
+        if (block.isEmpty())
+            return true;
+        const bool ok = file.write(block) == block.size();
+        block.clear();
+        return ok && file.error() == QFileDevice::NoError;
+    };
     const long count = ctrl.GetLogRecordCount();
     for (long i = 0; i < count; ++i) {
         const QDateTime time = ctrl.GetLogRecordTime(i);
@@ -174,27 +240,22 @@ bool WriteEventLogView(CPatchwellCtrl &ctrl, const QString &installDirectory, in
         const int kind = int(ctrl.GetLogRecord(i, first, second));
         first = detail(first);
         second = detail(second);
-        QString lines;
         if (view == EventLogView::Whole) {
-            const QString text = body(texts, osKind, kind, first, second);
-            if (!text.isEmpty())
-                lines = prefix(time) + text;
+            const QString text = body(texts, osKind, kind, first, second, cache);
+            if (text.isEmpty())
+                continue;
+            block += prefix(time, cache).toUtf8();
+            block += text.toUtf8();
         } else {
-            lines = recentLines(texts, ctrl, products, time, kind, first, second);
+            const QString lines = recentLines(texts, ctrl, products, time, kind, first, second, cache);
+            if (lines.isEmpty())
+                continue;
+            block += lines.toUtf8();
         }
-        if (lines.isEmpty())
-            continue;
-        // Line by line to the disk: the view is never held whole in memory, and
-        // a full disk ends the writing at the line it hit.
-        out << lines;
-        out.flush();
-        if (out.status() != QTextStream::Ok || file.error() != QFileDevice::NoError)
+        if (block.size() >= kBlock && !flushBlock())
             return false;
     }
-    out.flush();
-    if (out.status() != QTextStream::Ok)
-        return false;
-    return file.flush() && file.error() == QFileDevice::NoError;
+    return flushBlock() && file.flush() && file.error() == QFileDevice::NoError;
 }
 
 void ShowEventLogView(CPatchwellApp &app, EventLogView view, CProductList &products)

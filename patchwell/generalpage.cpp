@@ -133,10 +133,12 @@ bool CGeneralPage::OnKillActive()
     CProductSettings *r = sheet_->currentProduct();
     if (!r)
         return true;
+    const bool login = userNameCheck_->isChecked();
     // A longer login stored earlier is shown whole and must be shortened here:
-    // cutting it silently would write a different one back.
+    // cutting it silently would write a different one back. Only a login in
+    // use is checked (and written): the fields are greyed otherwise.
     for (QLineEdit *field : {userName_, password_}) {
-        if (field->text().size() > kMaxLoginChars) {
+        if (login && field->text().size() > kMaxLoginChars) {
             ui().messageBox(this, QStringLiteral("Please enter no more than %1 characters.").arg(kMaxLoginChars),
                             QStringLiteral("Patchwell"), MB_OK, MB_ICONWARNING);
             field->setFocus();
@@ -144,14 +146,19 @@ bool CGeneralPage::OnKillActive()
             return false;
         }
     }
-    if (siteCheck_->isChecked() && site_->text().isEmpty())
+    // A site of blanks is no site: the registered one would be used in silence.
+    if (siteCheck_->isChecked() && site_->text().trimmed().isEmpty())
         return refuse("ProductSiteErrorMsg", site_);
     r->SetProductSite(site_->text(), changeid::ProductSite);
     r->SetProductSiteEnabled(siteCheck_->isChecked(), changeid::ProductSiteEnabled);
-    if (userNameCheck_->isChecked() && userName_->text().isEmpty())
+    if (login && userName_->text().isEmpty())
         return refuse("UserNameErrorMsg", userName_);
-    r->SetPassword(password_->text(), changeid::Password);
-    r->SetUserName(userName_->text(), changeid::UserName);
-    r->SetUserNameEnabled(userNameCheck_->isChecked(), changeid::UserNameEnabled);
+    // Switched off, the fields are empty or hold what the user can no longer
+    // edit: the stored login stays as it is until the user changes it.
+    if (login) {
+        r->SetPassword(password_->text(), changeid::Password);
+        r->SetUserName(userName_->text(), changeid::UserName);
+    }
+    r->SetUserNameEnabled(login, changeid::UserNameEnabled);
     return true;
 }

@@ -47,7 +47,12 @@ CMainFrame::CMainFrame(CPatchwellApp *app) : app_(app)
     sharedView_ = shared_.create(100);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The icon goes before the menu it shows.
+    delete tray_;
+    tray_ = nullptr;
+}
 
 bool CMainFrame::Create(bool reportFailure)
 {
@@ -57,26 +62,19 @@ bool CMainFrame::Create(bool reportFailure)
             app_->messageBox(QStringLiteral("Failed to create tray icon"), MB_OK, MB_ICONERROR);
         return false;
     }
-    menu_ = new QMenu(this);
+    menu_ = std::make_unique<QMenu>();
+    menu_->setObjectName(QStringLiteral("trayMenu131"));
     menu_->addAction(QString())->setData(ID_UPDATE_CONFIGURATION);
     menu_->addSeparator();
     menu_->addAction(QString())->setData(ID_APP_ABOUT);
     menu_->addSeparator();
     menu_->addAction(QString())->setData(ID_APP_EXIT);
-    connect(menu_, &QMenu::aboutToShow, this, &CMainFrame::PrepareMenu);
-    connect(menu_, &QMenu::triggered, this, [this](QAction *a) {
-        switch (a->data().toInt()) {
-        case ID_UPDATE_CONFIGURATION:
-            SendMessage(this, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
-            break;
-        case ID_APP_ABOUT:
-            app_->OnAppAbout();
-            break;
-        case ID_APP_EXIT:
-            OnExit();
-            break;
-        }
-    });
+    connect(menu_.get(), &QMenu::aboutToShow, this, &CMainFrame::PrepareMenu);
+    // The command is posted to the frame, as a tracked menu does: it runs once
+    // the menu's own handler has returned (Exit removes the icon the menu came from).
+    connect(menu_.get(), &QMenu::triggered, this,
+            [this](QAction *a) { PostMessage(this, WM_COMMAND_, a->data().toInt(), 0); });
+    tray_->SetMenu(menu_.get());
     return true;
 }
 
@@ -102,7 +100,7 @@ void CMainFrame::PrepareMenu()
             break;
         case ID_APP_EXIT:
             a->setText(texts.Get("Exit"));
-            a->setEnabled(!app_->aboutBoxOpen && !app_->control()->GetUpdateRunning());
+            a->setEnabled(!app_->aboutBoxOpen && !(app_->control() && app_->control()->GetUpdateRunning()));
             break;
         }
     }
@@ -116,6 +114,8 @@ bool CMainFrame::event(QEvent *e)
         auto *m = static_cast<WindowMessageEvent *>(e);
         if (m->message() == WM_TRAYNOTIFY)
             OnTrayNotification(m->wParam(), m->lParam());
+        else if (m->message() == WM_COMMAND_)
+            OnCommand(int(m->wParam()));
         else if (m->message() == WM_VARNELPWEVENTMSG)
             OnEventMsg();
         return true;
@@ -123,12 +123,38 @@ bool CMainFrame::event(QEvent *e)
     return QWidget::event(e);
 }
 
+void CMainFrame::OnCommand(int id)
+{
+    if (app_->isClosing())
+        return;
+    switch (id) {
+    case ID_UPDATE_CONFIGURATION:
+        SendMessage(this, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+        break;
+    case ID_APP_ABOUT:
+        // Greyed while a prompt is up; a command already on its way is dropped too.
+        if (!app_->promptShowing)
+            app_->OnAppAbout();
+        break;
+    case ID_APP_EXIT:
+        if (!app_->aboutBoxOpen && !(app_->control() && app_->control()->GetUpdateRunning()))
+            OnExit();
+        break;
+    default:
+        break;
+    }
+}
+
 void CMainFrame::OnTrayNotification(qintptr wParam, qintptr lParam)
 {
+    if (app_->isClosing())
+        return;
     if (lParam == WM_LBUTTONDBLCLK_) {
         if (app_->configOnlyMode) {
-            OpenSheet();
+            // Cleared before the sheet's loop runs: a second start arriving
+            // inside it brings this sheet forward instead of ending it.
             app_->configOnlyMode = false;
+            OpenSheet();
             if (sheetOpen && sheet_)
                 sheet_->EndSheet();
             app_->Close();
@@ -158,9 +184,9 @@ void CMainFrame::OnTrayNotification(qintptr wParam, qintptr lParam)
     }
     if (wParam != kTrayIconId)
         return;
-    if (lParam == WM_RBUTTONUP_ && menu_ && tray_) {
+    if (lParam == WM_RBUTTONUP_ && menu_ && tray_ && tray_->IsAdded()) {
         PrepareMenu();
-        tray_->backend()->popUp(menu_, QCursor::pos());
+        tray_->backend()->popUp(menu_.get(), QCursor::pos());
     }
 }
 
@@ -184,7 +210,7 @@ void CMainFrame::OnEventMsg()
         return;
     const char *text = static_cast<const char *>(shared_.data());
     app_->requestedProduct = QString::fromLocal8Bit(text, int(qstrnlen(text, shared_.size())));
-    if (app_->control()->GetUpdateRunning())
+    if (!app_->control() || app_->control()->GetUpdateRunning() || app_->isClosing())
         return;
     if (!sheetOpen) {
         PostMessage(this, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
@@ -199,6 +225,10 @@ void CMainFrame::OnEventMsg()
 
 void CMainFrame::OnExit()
 {
+    if (app_->isClosing())
+        return;
+    // Closing first: a handler that wakes up from its box meanwhile stops there.
+    app_->BeginClose();
     if (sheetOpen && sheet_)
         sheet_->EndSheet();
     if (tray_)

@@ -2,7 +2,8 @@
 // The hidden main frame: owner of the tray icon, the configuration sheet and
 // the view of the shared request block. The tray's mouse messages, the menu's
 // commands, the single-instance request and the shared-memory request all
-// arrive here as window messages.
+// arrive here as posted window messages, so each runs from the event loop with
+// no handler of the tray or its menu beneath it.
 
 #include "configsheet.h"
 #include "sharedmemory.h"
@@ -16,6 +17,7 @@ class CPatchwellApp;
 class QMenu;
 
 constexpr quint32 WM_VARNELPWEVENTMSG = 0xC0DE;   // the registered message "VarnelPWEventMsg"
+constexpr quint32 WM_COMMAND_ = 0x0111;            // a menu command: wParam is its id
 constexpr int ID_UPDATE_CONFIGURATION = 32775;
 constexpr int ID_APP_ABOUT = 57664;
 constexpr int ID_APP_EXIT = 57665;
@@ -30,12 +32,13 @@ public:
     void OnTrayNotification(qintptr wParam, qintptr lParam);
     void OnEventMsg();                   // the registered message
     void OpenSheet();
+    void OnCommand(int id);
     void OnExit();
     void SetUpdateAlert(bool on);
     void PrepareMenu();                  // texts and enabling, as before the pop-up opens
 
     CTrayNotifyIcon *tray() const { return tray_; }
-    QMenu *menu() const { return menu_; }
+    QMenu *menu() const { return menu_.get(); }
     ConfigurationSheet *sheet();                       // made on first use
     ConfigurationSheet *existingSheet() const { return sheet_.get(); }
     bool sheetOpen = false;
@@ -48,7 +51,9 @@ protected:
 private:
     CPatchwellApp *app_;
     CTrayNotifyIcon *tray_ = nullptr;
-    QMenu *menu_ = nullptr;
+    // Not a child of the frame: a download's progress window disables the frame,
+    // and the menu (with Exit greyed) must still open.
+    std::unique_ptr<QMenu> menu_;
     std::unique_ptr<ConfigurationSheet> sheet_;
     SharedMemoryBlock shared_{QStringLiteral("VarnelPWEventMsg")};
     bool sharedView_ = false;

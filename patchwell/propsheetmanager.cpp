@@ -160,7 +160,9 @@ void CPropSheetManager::RunModal()
 
     qApp->installEventFilter(this);
     idle_->start();
-    setWindowModality(Qt::ApplicationModal);
+    // Modal to the hidden main window only: the tray icon and its menu stay
+    // usable under the sheet, as the About box and the boxes leave them.
+    setWindowModality(Qt::WindowModal);
     show();
     raise();
     activateWindow();
@@ -292,6 +294,17 @@ void CPropSheetManager::StopSchedulingAnimation()
 {
     if (auto *scheduling = static_cast<CSchedulingPage *>(page(SchedulingTab)))
         scheduling->StopAnimation();
+}
+
+void CPropSheetManager::ReloadRunDates()
+{
+    if (!loop_ || ending_ || !app_->control())
+        return;
+    for (int i = 0; i < products_.count(); ++i)
+        products_.at(i)->ReloadRunDates(control());
+    // The Scheduling page keeps its own copies: shown, it takes the new ones.
+    if (active_ == SchedulingTab && page(SchedulingTab))
+        page(SchedulingTab)->OnSetActive();
 }
 
 void CPropSheetManager::RefreshEventLogButtons()

@@ -38,6 +38,7 @@ public:
     void SelectRequestedProductAndTab(int position, int tab) override;
     void StopSchedulingAnimation() override;
     void RefreshEventLogButtons() override;
+    void ReloadRunDates() override;
 
     CPatchwellApp &app() const { return *app_; }
     CPatchwellCtrl &control() const;

@@ -3,6 +3,10 @@
 #include "clock.h"
 #include "windowmessages.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -14,15 +18,34 @@ TrayBackendFactory &factory()
     return f;
 }
 
+// True when the session's StatusNotifier watcher has a host: the icon then goes
+// over D-Bus (as Qt itself decides), where the host's "activate" stands for the
+// double click an embedded icon gets.
+bool statusNotifierHost()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()
+        || !bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
+        return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.kde.StatusNotifierWatcher") << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+           && qdbus_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+}
+
 class DesktopTray : public TrayBackend {
 public:
     bool add(const QIcon &icon, const QString &tip) override
     {
         if (!QSystemTrayIcon::isSystemTrayAvailable())
             return false;
+        const bool overDBus = statusNotifierHost();
         icon_ = std::make_unique<QSystemTrayIcon>(icon);
         icon_->setToolTip(tip);
-        QObject::connect(icon_.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason r) {
+        QObject::connect(icon_.get(), &QSystemTrayIcon::activated, [this, overDBus](QSystemTrayIcon::ActivationReason r) {
             if (!onMouse)
                 return;
             if (r == QSystemTrayIcon::DoubleClick)
@@ -30,8 +53,10 @@ public:
             else if (r == QSystemTrayIcon::Context)
                 onMouse(WM_RBUTTONUP_);
             else if (r == QSystemTrayIcon::Trigger)
-                onMouse(WM_LBUTTONUP_);
+                onMouse(overDBus ? WM_LBUTTONDBLCLK_ : WM_LBUTTONUP_);
         });
+        if (menu_)
+            icon_->setContextMenu(menu_);
         icon_->show();
         return true;
     }
@@ -46,9 +71,21 @@ public:
             icon_->setToolTip(tip);
     }
     void remove() override { icon_.reset(); }
-    void popUp(QMenu *menu, const QPoint &at) override { menu->exec(at); }
+    void setMenu(QMenu *menu) override
+    {
+        menu_ = menu;
+        if (icon_)
+            icon_->setContextMenu(menu);
+    }
+    void popUp(QMenu *menu, const QPoint &at) override
+    {
+        if (icon_ && menu == menu_)
+            return;   // the desktop has shown it already
+        menu->popup(at);
+    }
 private:
     std::unique_ptr<QSystemTrayIcon> icon_;
+    QPointer<QMenu> menu_;
 };
 
 } // namespace
@@ -96,7 +133,7 @@ bool CTrayNotifyIcon::Create(const QString &tip, const QIcon &icon)
 {
     backend_ = makeTrayBackend();
     tip_ = tip.left(63);
-    backend_->onMouse = [this](int mouse) { SendMessage(owner_, WM_TRAYNOTIFY, kTrayIconId, mouse); };
+    backend_->onMouse = [this](int mouse) { PostMessage(owner_, WM_TRAYNOTIFY, kTrayIconId, mouse); };
     added_ = backend_->add(icon, tip_);
     return added_;
 }
@@ -113,6 +150,12 @@ void CTrayNotifyIcon::SetTooltipText(const QString &tip)
         return;
     tip_ = tip.left(63);
     backend_->setToolTip(tip_);
+}
+
+void CTrayNotifyIcon::SetMenu(QMenu *menu)
+{
+    if (backend_)
+        backend_->setMenu(menu);
 }
 
 void CTrayNotifyIcon::Remove()

@@ -2,6 +2,10 @@
 // The notification-area icon. The desktop's tray is reached through a backend
 // (QSystemTrayIcon by default; tests install their own), so the icon's life,
 // tip, animation and menu are the program's own logic on every desktop.
+//
+// The icon's mouse messages are posted to its owner, never handled inside the
+// desktop's own callback: what they start (the sheet's loop, Exit removing this
+// very icon) then never has the tray's code beneath it on the stack.
 
 #include <QIcon>
 #include <QObject>
@@ -26,7 +30,12 @@ public:
     virtual void setIcon(const QIcon &icon) = 0;
     virtual void setToolTip(const QString &tip) = 0;
     virtual void remove() = 0;
+    // Shows the menu at the point, without waiting for the choice. A desktop
+    // that shows the icon's menu itself (given through setMenu) does nothing.
     virtual void popUp(QMenu *menu, const QPoint &at) = 0;
+    // The icon's menu, for desktops that show it themselves (a right click on
+    // an embedded icon, or the host's menu over D-Bus).
+    virtual void setMenu(QMenu *) {}
     // Mouse messages of the icon (WM_LBUTTONDBLCLK_, WM_RBUTTONUP_, ...).
     std::function<void(int mouseMessage)> onMouse;
 };
@@ -61,6 +70,7 @@ public:
     bool IsAdded() const { return added_; }
     void SetIcon(const QIcon &icon);
     void SetTooltipText(const QString &tip);   // at most 63 characters are kept
+    void SetMenu(QMenu *menu);
     QString TooltipText() const { return tip_; }
     void Remove();
     // The update alert: animation between the two icons and its tip.

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <utility>
 
 namespace {
@@ -52,7 +53,11 @@ private:
     QPointer<CUpdateEventHandler> h_;
 };
 
-CUpdateEventHandler::CUpdateEventHandler(CPatchwellApp *app) : app_(app) {}
+CUpdateEventHandler::CUpdateEventHandler(CPatchwellApp *app) : app_(app), runEnd_(new QTimer(this))
+{
+    runEnd_->setInterval(100);
+    connect(runEnd_, &QTimer::timeout, this, &CUpdateEventHandler::checkRunEnd);
+}
 
 CUpdateEventHandler::~CUpdateEventHandler()
 {
@@ -80,7 +85,8 @@ int CUpdateEventHandler::BlocksFor(long bytes)
 
 CPatchwellCtrl *CUpdateEventHandler::control() const
 {
-    return app_ ? app_->control() : nullptr;
+    // None once the program is ending: nothing more is asked of the engine.
+    return app_ && !app_->isClosing() ? app_->control() : nullptr;
 }
 
 void CUpdateEventHandler::OnEvent(long kind, long number, const QString &text)
@@ -190,10 +196,41 @@ void CUpdateEventHandler::pump()
 void CUpdateEventHandler::showSheet(bool show)
 {
     CMainFrame *frame = app_ ? app_->mainFrame() : nullptr;
-    if (!frame || !frame->sheetOpen || !frame->existingSheet())
+    if (!frame || !frame->sheetOpen || !frame->existingSheet() || !control())
         return;
-    if (QDialog *d = frame->existingSheet()->dialog())
-        d->setVisible(show);
+    QDialog *d = frame->existingSheet()->dialog();
+    if (!d)
+        return;
+    sheetHidden_ = !show;
+    d->setVisible(show);
+    if (!show)
+        watchRunEnd(false);
+}
+
+void CUpdateEventHandler::watchRunEnd(bool reloadDates)
+{
+    reloadDates_ = reloadDates_ || reloadDates;
+    if (!runEnd_->isActive())
+        runEnd_->start();
+}
+
+void CUpdateEventHandler::checkRunEnd()
+{
+    CPatchwellCtrl *ctrl = control();
+    if (!ctrl) {
+        runEnd_->stop();
+        return;
+    }
+    // A box of ours is up (its answer may end the run), or the run goes on.
+    if (active_ > 0 || ctrl->GetUpdateRunning())
+        return;
+    runEnd_->stop();
+    CMainFrame *frame = app_->mainFrame();
+    ConfigurationSheet *sheet = frame && frame->sheetOpen ? frame->existingSheet() : nullptr;
+    if (std::exchange(reloadDates_, false) && sheet)
+        sheet->ReloadRunDates();
+    if (std::exchange(sheetHidden_, false))
+        showSheet(true);
 }
 
 void CUpdateEventHandler::bringMainWindowForward()
@@ -238,6 +275,8 @@ void CUpdateEventHandler::updatePrompt(long product, const QString &version)
         return;
     showSheet(!yes);
     ctrl->AnswerUpdatePrompt(product, yes);
+    // No ends the run without an event; Yes goes on to its end.
+    watchRunEnd(!yes);
     if (!yes && status_) {
         retire(status_);
         status_ = nullptr;
@@ -251,6 +290,7 @@ void CUpdateEventHandler::updatePrompt(long product, const QString &version)
 void CUpdateEventHandler::upToDate(long product)
 {
     const CLangText t(app_->installDirectory, QStringLiteral("PW"), QStringLiteral("UpdateEventLogging"));
+    watchRunEnd(true);
     ask(ProductUpToDateLine(t, control()->GetProductName(product)), MB_OK, MB_ICONNONE);
 }
 
@@ -388,8 +428,11 @@ void CUpdateEventHandler::completionPrompt()
     const bool yes = ask(t.Get("UpdatePromptForUpdateComplete"), MB_YESNO, MB_ICONNONE) == IDYES;
     if (!self)
         return;
-    if (CPatchwellCtrl *ctrl = control())
+    if (CPatchwellCtrl *ctrl = control()) {
         ctrl->AnswerCompletionPrompt(product, yes);
+        // Either answer ends the run; No without an event of its own.
+        watchRunEnd(true);
+    }
 }
 
 void CUpdateEventHandler::finish(long kind, long number, const QString &text)
@@ -398,6 +441,7 @@ void CUpdateEventHandler::finish(long kind, long number, const QString &text)
         loadEventProduct(number, QString());
     if (kind == 11)
         control()->SetUpdateAlert(true);
+    watchRunEnd(true);
     DestroyDialogs();
     if (confirmUpdates_) {
         const CLangText t(app_->installDirectory, QStringLiteral("PW"), QStringLiteral("UpdateEventMessage"));

@@ -21,6 +21,7 @@ class CPatchwellApp;
 class CPatchwellCtrl;
 class CDunStatusDialog;
 class CDownloadProgressDialog;
+class QTimer;
 
 class CUpdateEventHandler : public QObject {
     Q_OBJECT
@@ -73,6 +74,12 @@ private:
     void completionPrompt();
     void finish(long kind, long number, const QString &text);
 
+    // The end of a run, whatever ended it (an event, an answer, a cancel): once
+    // the engine no longer reports an update running and no box of ours is up,
+    // the sheet's dates are read anew and a sheet this handler hid comes back.
+    void watchRunEnd(bool reloadDates);
+    void checkRunEnd();
+
     void closeProgress();
     void onStatusCancel();
     void retire(QObject *object);
@@ -92,4 +99,7 @@ private:
     bool pumping_ = false;      // dispatching waiting messages for a dialog
     int active_ = 0;
     QList<QPointer<QObject>> retired_;   // to be deleted once idle
+    QTimer *runEnd_;
+    bool sheetHidden_ = false;   // hidden by this handler, to come back when the run ends
+    bool reloadDates_ = false;
 };

@@ -64,6 +64,8 @@ public:
                    int icon) override
     {
         QMessageBox box(parent);
+        if (windowModal)
+            box.setWindowModality(Qt::WindowModal);
         box.setWindowTitle(caption);
         box.setText(text);
         switch (icon & 0xF0) {
@@ -96,13 +98,29 @@ public:
     QString openFileName(QWidget *parent, const QString &title, const QString &directory,
                          const QString &filter) override
     {
+        if (windowModal)
+            return fileDialog(parent, title, directory, filter, QFileDialog::AcceptOpen);
         return QFileDialog::getOpenFileName(parent, title, directory, qtFilter(filter));
     }
 
     QString saveFileName(QWidget *parent, const QString &title, const QString &directory,
                          const QString &filter) override
     {
+        if (windowModal)
+            return fileDialog(parent, title, directory, filter, QFileDialog::AcceptSave);
         return QFileDialog::getSaveFileName(parent, title, directory, qtFilter(filter));
+    }
+
+    static QString fileDialog(QWidget *parent, const QString &title, const QString &directory, const QString &filter,
+                              QFileDialog::AcceptMode mode)
+    {
+        QFileDialog dialog(parent, title, directory, qtFilter(filter));
+        dialog.setWindowModality(Qt::WindowModal);
+        dialog.setAcceptMode(mode);
+        dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
     }
 
     bool showHelp(QWidget *parent, const QString &helpFile, int context) override
@@ -171,6 +189,7 @@ public:
     }
 
     LanguageDialogFunction dialog;
+    bool windowModal = false;
 
 private:
     QPointer<QDialog> viewer_;
@@ -202,6 +221,8 @@ UiServices &ui() { return installed() ? *installed() : defaultServices(); }
 void setUiServices(UiServices *services) { installed() = services; }
 
 void setLanguageDialog(LanguageDialogFunction dialog) { defaultServices().dialog = std::move(dialog); }
+
+void setWindowModalDialogs(bool on) { defaultServices().windowModal = on; }
 
 QString helpPagePath(const QString &helpFile, int context) { return QtUiServices::helpPage(helpFile, context); }
 

@@ -42,6 +42,10 @@ public:
 UiServices &ui();
 // Installs services (not owned); null restores the default.
 void setUiServices(UiServices *services);
+// The default boxes and file dialogs block only the window they belong to (their
+// parent's), not the whole program: a tray program's icon, and its windows
+// beside the box, stay usable. Off by default.
+void setWindowModalDialogs(bool on);
 // The dialog behind the default chooseLanguage; the translation components install theirs.
 using LanguageDialogFunction =
     std::function<int(QWidget *, const QList<LanguageChoice> &, int)>;

@@ -6,6 +6,7 @@
 #include "mainframe.h"
 #include "patchwellctrl.h"
 #include "propsheetmanager.h"
+#include "testhelpers.h"
 #include "registry.h"
 #include "sharedmemory.h"
 #include "trayicon.h"
@@ -14,8 +15,10 @@
 #include "windowmessages.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QDialog>
 #include <QFile>
 #include <QListWidget>
@@ -179,43 +182,103 @@ TEST_F(Program, AnEngineThatCannotBeRegisteredEndsTheStartWithItsMessages)
     app.reset();
 }
 
+namespace {
+
+QAction *menuItem(CMainFrame *frame, int id)
+{
+    for (QAction *a : frame->menu()->actions())
+        if (a->data().toInt() == id)
+            return a;
+    return nullptr;
+}
+
+// A right click on the icon, then the item picked from its menu, as the tray
+// delivers them: through the event loop.
+void pick(TrayLog &tray, CMainFrame *frame, int id)
+{
+    tray.backend->onMouse(WM_RBUTTONUP_);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(frame->menu()->isEnabled());
+    QAction *item = menuItem(frame, id);
+    ASSERT_NE(item, nullptr);
+    if (item->isEnabled())
+        item->trigger();
+}
+
+} // namespace
+
 TEST_F(Program, TheAboutBoxGreysExitAndADoubleClickTradesItForTheSheet)
 {
     ASSERT_TRUE(app->InitInstance({}));
     CMainFrame *frame = app->mainFrame();
-    auto exitAction = [frame]() -> QAction * {
-        for (QAction *a : frame->menu()->actions())
-            if (a->data().toInt() == ID_APP_EXIT)
-                return a;
-        return nullptr;
-    };
     frame->PrepareMenu();
-    ASSERT_NE(exitAction(), nullptr);
-    EXPECT_TRUE(exitAction()->isEnabled());
-    EXPECT_EQ(exitAction()->text(), "E&xit");
-    bool exitGreyed = false, aboutClosed = false, sheetOpened = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget *about = app->aboutBox();
-        if (!about || !about->isVisible())
-            return;
-        poll.stop();
+    ASSERT_NE(menuItem(frame, ID_APP_EXIT), nullptr);
+    EXPECT_TRUE(menuItem(frame, ID_APP_EXIT)->isEnabled());
+    EXPECT_EQ(menuItem(frame, ID_APP_EXIT)->text(), "E&xit");
+    pick(tray, frame, ID_APP_ABOUT);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app->aboutBox() != nullptr; }, 5000));
+    EXPECT_EQ(app->aboutBox()->windowTitle(), "About Patchwell");
+    frame->PrepareMenu();
+    EXPECT_FALSE(menuItem(frame, ID_APP_EXIT)->isEnabled());
+    // Exit already on its way when the About box came up is dropped as well.
+    PostMessage(frame, WM_COMMAND_, ID_APP_EXIT, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tray.removed, 0);
+    bool aboutClosed = false, exitBack = false;
+    whenSheetShown([&](QDialog *sheet) {
+        aboutClosed = app->aboutBox() == nullptr;
         frame->PrepareMenu();
-        exitGreyed = !exitAction()->isEnabled();
-        EXPECT_EQ(about->windowTitle(), "About Patchwell");
-        whenSheetShown([&](QDialog *sheet) {
-            aboutClosed = !app->aboutBox() || !app->aboutBox()->isVisible();
-            sheetOpened = true;
-            sheet->reject();
-        });
-        SendMessage(frame, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+        exitBack = menuItem(frame, ID_APP_EXIT)->isEnabled();
+        sheet->reject();
     });
-    poll.start();
-    app->OnAppAbout();
-    EXPECT_TRUE(exitGreyed);
-    EXPECT_TRUE(aboutClosed);
-    EXPECT_TRUE(sheetOpened);
-    frame->PrepareMenu();
-    EXPECT_TRUE(exitAction()->isEnabled());
+    tray.backend->onMouse(WM_LBUTTONDBLCLK_);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return aboutClosed; }, 5000));
+    EXPECT_TRUE(exitBack);
+    EXPECT_FALSE(frame->sheetOpen);
+}
+
+TEST_F(Program, ExitFromTheMenuUnderTheOpenSheetEndsItAndTheProgram)
+{
+    product("Varnel Brenmoor ISDN TA");
+    ASSERT_TRUE(app->InitInstance({}));
+    CMainFrame *frame = app->mainFrame();
+    QSignalSpy closing(app.get(), &CPatchwellApp::closing);
+    bool pickedInside = false;
+    whenSheetShown([&](QDialog *) {
+        pickedInside = true;
+        pick(tray, frame, ID_APP_EXIT);
+    });
+    tray.backend->onMouse(WM_LBUTTONDBLCLK_);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing.count() > 0; }, 5000));
+    EXPECT_TRUE(pickedInside);
+    EXPECT_EQ(tray.removed, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->sheetOpen; }, 5000));
+    // Once ending, the icon's late messages are dropped.
+    SendMessage(frame, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK_);
+    EXPECT_FALSE(frame->sheetOpen);
+}
+
+TEST_F(Program, ASecondStartInsideACallersSheetBringsItForwardAndKeepsItsEdits)
+{
+    product("Varnel Brenmoor ISDN TA");
+    QProcess second;
+    bool secondDone = false;
+    whenSheetShown([&](QDialog *sheet) {
+        auto *box = sheet->findChild<QCheckBox *>("runFromStartUp1004");
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        second.setProgram(QCoreApplication::applicationDirPath() + "/patchwell");
+        second.start();
+        secondDone = second.waitForFinished(10000) && second.exitCode() == 0;
+        // The first copy takes the request from its loop; the sheet stays.
+        QTimer::singleShot(500, sheet, [sheet] {
+            EXPECT_TRUE(sheet->isVisible());
+            EXPECT_TRUE(sheet->findChild<QCheckBox *>("runFromStartUp1004")->isChecked());
+            QTest::mouseClick(static_cast<CPropSheetManager *>(sheet)->okButton(), Qt::LeftButton);
+        });
+    });
+    ASSERT_TRUE(app->InitInstance({"-C"}));
+    QSignalSpy closing(app.get(), &CPatchwellApp::closing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing.count() > 0; }, 15000));
+    EXPECT_TRUE(secondDone);
+    EXPECT_TRUE(app->control()->GetRunFromStartUp(0));
 }

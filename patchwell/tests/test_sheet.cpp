@@ -446,6 +446,32 @@ TEST_F(Sheet, ALoginLongerThanFifteenIsShownWholeAndMustBeShortenedBeforeLeaving
     EXPECT_EQ(writesOf({pw::DispSetUserName}), QStringList{"51:0,short.name"});
 }
 
+TEST_F(Sheet, ALoginSwitchedOffIsNeitherCheckedNorWrittenAndASiteOfBlanksIsRefused)
+{
+    // Stored, switched off, and longer than the page takes.
+    engine->values[{pw::DispGetUserName, 0}] = "a.very.long.user.name";
+    engine->values[{pw::DispGetPassword, 0}] = "s3cret";
+    run({[&] { clickTab(3); },
+         [&] {
+             // On and off again: the greyed fields hold the stored login, unchecked.
+             tick(find<QCheckBox>("userNameCheck1052"));
+             tick(find<QCheckBox>("userNameCheck1052"));
+             EXPECT_FALSE(find<QLineEdit>("userName1019")->isEnabled());
+             tick(find<QCheckBox>("productSiteCheck1047"));
+             typeInto(find<QLineEdit>("productSite1048"), "   ");
+             QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+             EXPECT_FALSE(sheet->isEnding());
+             typeInto(find<QLineEdit>("productSite1048"), "http://localhost/own");
+             QTest::mouseClick(sheet->okButton(), Qt::LeftButton);
+         }});
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(ui.messages()[0].startsWith("The product site is empty.")) << ui.messages()[0].toStdString();
+    // The login stays as stored; only its switch and the site are written.
+    EXPECT_EQ(writesOf({pw::DispSetUserName, pw::DispSetPassword, pw::DispSetUserNameEnabled, pw::DispSetProductSite}),
+              (QStringList{"53:0,T", "53:0,F", "39:0,http://localhost/own", "53:0,F"}));
+}
+
 TEST_F(Sheet, ExitWhileTheRefusalIsShownEndsTheSheetWithoutWriting)
 {
     ui.onMessage = [&](const QString &) { sheet->EndSheet(); };   // Exit from the tray meanwhile

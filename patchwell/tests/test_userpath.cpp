@@ -19,7 +19,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -265,4 +267,46 @@ TEST_F(UserPath, ASiteFaultShowsItsMessageAndLeavesTheInstalledVersion)
     EXPECT_EQ(ui.messages(), QStringList{"No update information was found on the update server."});
     EXPECT_EQ(installed(), "1.0");
     EXPECT_FALSE(app->mainFrame()->tray()->AlertActive());
+}
+
+TEST_F(UserPath, NoToTheCompletionQuestionBringsACallersSheetBackWithTheRunsDates)
+{
+    site.publish("2.0", {{"fw.bin", bytes(12000, 1)}}, "UserStep=1");
+    TestHttpServer server(site.path());
+    registerProduct(server.url());
+    // Looked at two months ago, next look far ahead: the run moves both.
+    const QDateTime longAgo = QDateTime::currentDateTime().addDays(-60);
+    reg::writeString(RegRoot::LocalMachine, key(), "PreviousUpdate", longAgo.toString(Qt::ISODate));
+    reg::writeString(RegRoot::LocalMachine, key(), "NextUpdate", longAgo.addDays(90).toString(Qt::ISODate));
+    ui.messageAnswers = {IDYES, IDNO};   // update it, but the firmware is not loaded yet
+    QDialog *sheet = nullptr;
+    bool cameBack = false;
+    QString previousShown;
+    Script script({
+        {[&] { return (sheet = sheetShown()) && static_cast<CPropSheetManager *>(sheet)->activePageIndex() == 1; },
+         [&] { QTest::mouseClick(in<QPushButton>(sheet, "updateNow1011"), Qt::LeftButton); }},
+        // The run ends without an event of its own: the sheet the prompt hid comes back.
+        {[&] { return ui.messages().size() >= 2 && sheet->isVisible(); },
+         [&] {
+             cameBack = true;
+             previousShown = in<QLineEdit>(sheet, "previousUpdate1007")->text();
+             typeInto(in<QLineEdit>(sheet, "interval1006"), "21");
+             QTest::mouseClick(static_cast<CPropSheetManager *>(sheet)->okButton(), Qt::LeftButton);
+         }},
+    }, [&] { app->mainFrame()->OnExit(); });
+    ASSERT_TRUE(app->InitInstance({"-C", "Varnel", "Brenmoor", "ISDN", "TA"}));
+    watch();
+    QSignalSpy closing(app.get(), &CPatchwellApp::closing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing.count() > 0; }, 30000));
+    ASSERT_TRUE(script.done()) << ui.messages().join('|').toStdString();
+    EXPECT_TRUE(cameBack);
+    ASSERT_EQ(ui.messages().size(), 2);
+    EXPECT_TRUE(ui.messages()[1].startsWith("Have you completed the update")) << ui.messages()[1].toStdString();
+    EXPECT_EQ(installed(), "1.0");
+    // The page showed the run's date, and the next look counts from it.
+    const QDateTime previous = app->control()->GetPreviousUpdate(product());
+    ASSERT_TRUE(previous.isValid());
+    EXPECT_EQ(previousShown, QLocale().toString(previous.date(), QLocale::LongFormat));
+    EXPECT_EQ(app->control()->GetUpdateInterval(product()), 21);
+    EXPECT_EQ(app->control()->GetNextUpdate(product()).date(), previous.date().addDays(21));
 }

@@ -11,8 +11,10 @@ CPatchwellCtrl::~CPatchwellCtrl()
 {
     if (object_)
         object_->Release();
-    // The library itself stays loaded (it is marked not to be unloaded):
-    // events it queued may still be on their way.
+    // The library's code stays mapped (it is marked not to be unloaded): events
+    // it queued may still be on their way. Only the handle goes.
+    if (library_)
+        FreeLibrary(library_);
 }
 
 bool CPatchwellCtrl::Create(const QString &classId, QString *why)

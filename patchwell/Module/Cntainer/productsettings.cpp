@@ -42,6 +42,18 @@ void CProductSettings::Load(CPatchwellCtrl &c, int i)
     SetConfirmAllUpdates(c.GetConfirmAllUpdates(i), 0);
 }
 
+void CProductSettings::ReloadRunDates(CPatchwellCtrl &c)
+{
+    previousUpdate = c.GetPreviousUpdate(productIndex);
+    if (changedFields.contains(changeid::Interval) && previousUpdate.isValid()) {
+        nextUpdate = previousUpdate.addDays(qMax(1L, updateInterval));
+        changedFields.insert(changeid::NextUpdate);
+    } else {
+        nextUpdate = c.GetNextUpdate(productIndex);
+        changedFields.remove(changeid::NextUpdate);
+    }
+}
+
 void CProductSettings::WriteBack(CPatchwellCtrl &c, bool anyWantsStartUp)
 {
     const long p = productIndex;
@@ -53,7 +65,12 @@ void CProductSettings::WriteBack(CPatchwellCtrl &c, bool anyWantsStartUp)
         case changeid::ConnectionType: c.SetConnectionType(p, connectionType); break;
         case changeid::UserName: c.SetUserName(p, userName); break;
         case changeid::Password: c.SetPassword(p, password); break;
-        case changeid::NextUpdate: c.SetNextUpdate(p, nextUpdate); break;
+        case changeid::NextUpdate:
+            // A next look before the previous one would run at once at the next start.
+            if (previousUpdate.isValid() && nextUpdate.isValid() && nextUpdate < previousUpdate)
+                nextUpdate = previousUpdate.addDays(qMax(1L, updateInterval));
+            c.SetNextUpdate(p, nextUpdate);
+            break;
         case changeid::Phonebook: c.SetPhonebook(p, phonebook); break;
         case changeid::PreferredConnection: c.SetPreferredConnection(p, preferredConnection); break;
         case changeid::ProductSite: c.SetProductSite(p, productSite); break;

@@ -73,6 +73,9 @@ public:
     void RestoreLoadedNames(CPatchwellCtrl &ctrl);
     // Reads every field from the engine with id 0.
     void Load(CPatchwellCtrl &ctrl, int index);
+    // After a run: the previous date the engine moved, and the next one with it
+    // (counted from the new previous date when the interval was edited meanwhile).
+    void ReloadRunDates(CPatchwellCtrl &ctrl);
 
 private:
     void mark(int id)
