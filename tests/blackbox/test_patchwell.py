@@ -27,9 +27,16 @@ TEXTS = {
 }
 
 
+REQUESTED = []
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
+
+    def do_GET(self):
+        REQUESTED.append(self.path)
+        super().do_GET()
 
 
 def serve(directory):
@@ -39,7 +46,15 @@ def serve(directory):
     return server
 
 
-def one_language(language):
+def sample_key():
+    """The sample site's key (a sample, never trusted by an installed product)."""
+    path = os.path.join(os.environ["TALLYLINE_SOURCE"], "resources", "sample-signing-key", "sample-update-key.pub")
+    with open(path) as f:
+        return f.read().splitlines()[-1].strip()
+
+
+def one_language(language, pinned):
+    """One walk; with pinned, the product takes only the site's signed files."""
     t = TEXTS[language]
     site = os.path.join(os.environ["TALLYLINE_BIN"], "..", "share", "tallyline", "updatesite")
     server = serve(os.path.abspath(site))
@@ -49,6 +64,8 @@ def one_language(language):
         machine.set(PRODUCTS + name, "InstalledVersion", "1.0")
         machine.set(PRODUCTS + name, "ProductUpdateURL", "http://127.0.0.1:9/nothing-here")
         machine.set(PRODUCTS + name, "UpdateIniDirectory", "")
+    if pinned:
+        machine.set(PRODUCTS + ISDN, "UpdatePublicKey", sample_key())
     machine.write()
     locale = "de_DE.UTF-8" if language == "de" else "en_US.UTF-8"
     env = machine.env(LANG=locale, LC_ALL=locale, LANGUAGE="", TALLYLINE_OPENER="/bin/true")
@@ -95,12 +112,15 @@ def one_language(language):
     check(machine.read(key, "InstalledVersion") == "1999.11.30", "the update is installed")
     check(machine.read(key, "UpdateInterval") == 21, "the interval is stored")
     check(machine.read(key, "ProductSite") == url, "the product's own site is stored")
+    check(("/isdnta/update.ini.minisig" in REQUESTED) == pinned,
+          "the signature is fetched only for a product with a pinned key: %s" % REQUESTED)
+    REQUESTED.clear()
 
 
 def main():
-    for language in ("en", "de"):
-        print("blackbox: Patchwell in", language)
-        one_language(language)
+    for language, pinned in (("en", True), ("de", False)):
+        print("blackbox: Patchwell in", language, "with the sample key pinned" if pinned else "without a key")
+        one_language(language, pinned)
 
 
 run(main)
