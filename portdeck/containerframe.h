@@ -244,6 +244,7 @@ public:
     void backbtnClick();
     void TerminateBtnClick();
     void FormClose();
+    void leaveToolBeforeExit();
     void helpBtnClick();
     void appwizBtnClick();
     void terminalbtnClick();

@@ -133,11 +133,25 @@ void TcontainerFrame::backbtnClick()
     backbtn->setEnabled(false);
     if (QDir::currentPath() != startDirectory)
         QDir::setCurrent(startDirectory);
+    // The tool goes before anything is sent to the device: its form may still
+    // be writing (it finishes that first), and once hidden nothing of it talks
+    // to the device, so the goodbye and the identity below meet no command of its.
+    const bool fromTool = control != QLatin1String("None");
+    if (fromTool) {
+        hideTool();
+        control = QStringLiteral("None");
+    }
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     RefreshProductInfoAndWait();
+    // The waits above let every other button run: an exit under way or a tool
+    // opened meanwhile has the last word.
+    if (bExitButtonClicked || appTerminated || control != QLatin1String("None")) {
+        backbtn->setEnabled(!exitPending() && !bExitButtonClicked);
+        return;
+    }
     backbtn->paintAvailable(false);
-    if (control != QLatin1String("None")) {
+    if (fromTool) {
         if (modemSelected == QLatin1String("56KModem")) {
             helpFile = QStringLiteral("analog.hlp");
             helpContext = 42;
@@ -145,8 +159,6 @@ void TcontainerFrame::backbtnClick()
             helpFile = QStringLiteral("isdnta.hlp");
             helpContext = 120;
         }
-        hideTool();
-        control = QStringLiteral("None");
         Display_Product_info();
         modemInstructions->setText(tr_(kClickAButton));
         modemInstructions->show();
@@ -211,9 +223,13 @@ void TcontainerFrame::TerminateBtnClick()
     if (bPatchwellWaitRunning || bPortWait)
         terminateApplication();   // the wait ends with the program; the exit goes on
     TerminateBtn->setEnabled(false);
-    TerminateBtn->paintAvailable(false);   // a disabled Exit is grey, also when refused below
-    if (UpdateInProgress())
+    TerminateBtn->paintAvailable(false);
+    if (UpdateInProgress()) {
+        // Refused for now, not for good: once the update is over Exit works again.
+        TerminateBtn->setEnabled(true);
+        TerminateBtn->paintAvailable(true);
         return;
+    }
     TerminateBtn->setPictureName(QStringLiteral("BMP_GEXIT"));
     EnterToolMode();
     bExitButtonClicked = true;
@@ -221,10 +237,7 @@ void TcontainerFrame::TerminateBtnClick()
     PageControl_Info->hide();
     DialUp_Instructions->hide();
     log("TerminateBtnClick()\n");
-    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
-        UpdateRegistryAfterFlashUpdate();
-        bFlashScreenOpened = false;
-    }
+    leaveToolBeforeExit();
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     if (TapiConnection) {
@@ -243,6 +256,21 @@ void TcontainerFrame::TerminateBtnClick()
     });
 }
 
+// The shown tool is hidden while the link is still open, so that a library
+// form in the middle of writing to the device finishes before the line goes.
+// Hiding the flash screen reads the identity again, as leaving it always does.
+void TcontainerFrame::leaveToolBeforeExit()
+{
+    if (control != QLatin1String("None")) {
+        hideTool();
+        control = QStringLiteral("None");
+    }
+    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
+        UpdateRegistryAfterFlashUpdate();
+        bFlashScreenOpened = false;
+    }
+}
+
 void TcontainerFrame::FormClose()
 {
     bExitButtonClicked = true;
@@ -252,10 +280,7 @@ void TcontainerFrame::FormClose()
     Detect_Timer->setEnabled(false);
     Timer_Animation->setEnabled(false);
     log("FormClose()\n");
-    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
-        UpdateRegistryAfterFlashUpdate();
-        bFlashScreenOpened = false;
-    }
+    leaveToolBeforeExit();
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     if (cancelCall()) {
