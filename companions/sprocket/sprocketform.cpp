@@ -7,6 +7,7 @@
 #include "protocol.h"
 #include "uiservices.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -113,6 +114,10 @@ void TSprocketForm::showForm(bool show)
 {
     bShown = show;
     if (!show) {
+        // A question still open goes with the screen; its answer counts as No.
+        for (QDialog *box : findChildren<QDialog *>())
+            if (box->isVisible())
+                box->reject();
         hide();
         return;
     }
