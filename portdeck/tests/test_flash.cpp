@@ -222,3 +222,30 @@ TEST_F(FlashFromDisk, AQuestionAnsweredAfterTheScreenWasLeftStartsNothing)
     click(frame->TerminateBtn);
     EXPECT_TRUE(waitFor([&] { return terminated; }));
 }
+
+// The file dialog is still open when the user leaves the screen; the file
+// picked afterwards (one for another product) is not looked at, and no box
+// of the hidden updater opens over the product screen.
+TEST_F(FlashFromDisk, AFileChosenAfterTheScreenWasLeftOpensNothing)
+{
+    if (!sim("56k", 2, {"--serial", "TL0005"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    openProduct("56KModem");
+    click(frame->flashdiskbtn);
+    QWidget *form = shownForm();
+    ASSERT_NE(form, nullptr);
+    auto *date = inForm<QLabel>(form, "FirmwareDateValue");
+    ASSERT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
+    QFile f(root.file("fw-isdn.bin"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(firmwareImage("5240", "05/01/00", 3000));
+    f.close();
+    ui.fileAnswers << f.fileName();
+    ui.onFileDialog = [&](const QString &) { click(frame->backbtn); };
+    inForm<QPushButton>(form, "BrowseBtn")->click();
+    ui.onFileDialog = nullptr;
+    EXPECT_EQ(frame->control, "None");
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(ui.messages(), QStringList());
+}
