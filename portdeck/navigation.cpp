@@ -138,7 +138,10 @@ void TcontainerFrame::backbtnClick()
     // to the device, so the goodbye and the identity below meet no command of its.
     const bool fromTool = control != QLatin1String("None");
     if (fromTool) {
-        hideTool();
+        if (!hideTool()) {
+            backbtn->setEnabled(!exitPending() && !bExitButtonClicked);
+            return;
+        }
         control = QStringLiteral("None");
     }
     if (modemSelected == QLatin1String("56KModem"))
@@ -367,11 +370,11 @@ void TcontainerFrame::appwizBtnClick()
     m_bCorvaneFirstTimeInstall = false;
     startToolButton(appwizBtn, QStringLiteral("Appwizard"), false, false, true);
     log("ShowDLL(FALSE)\n");
-    hideTool();
-    control = QStringLiteral("Appwizard");
+    if (!hideTool())
+        return;
     log("ShowDLL(TRUE)\n");
-    showTool(control);
-    EnableTools();
+    if (showTool(QStringLiteral("Appwizard")))
+        EnableTools();
 }
 
 void TcontainerFrame::terminalbtnClick()
@@ -380,9 +383,8 @@ void TcontainerFrame::terminalbtnClick()
     if (UpdateInProgress())
         return;
     startToolButton(terminalbtn, QStringLiteral("Terminal"), true, true, false);
-    hideTool();
-    showTool(QStringLiteral("Terminal"));
-    EnableTools();
+    if (hideTool() && showTool(QStringLiteral("Terminal")))
+        EnableTools();
 }
 
 void TcontainerFrame::SpidBtnClick()
@@ -396,9 +398,8 @@ void TcontainerFrame::SpidBtnClick()
         bEuropeanSwitch = false;
     else if (status == 1)
         bEuropeanSwitch = true;
-    hideTool();
-    showTool(QStringLiteral("SpidWizard"));
-    EnableTools();
+    if (hideTool() && showTool(QStringLiteral("SpidWizard")))
+        EnableTools();
 }
 
 void TcontainerFrame::protmonitorbtnClick()
@@ -407,9 +408,8 @@ void TcontainerFrame::protmonitorbtnClick()
     if (UpdateInProgress())
         return;
     startToolButton(protomonitorbtn, QStringLiteral("Decoder"), true, false, true);
-    hideTool();
-    showTool(QStringLiteral("Decoder"));
-    EnableTools();
+    if (hideTool() && showTool(QStringLiteral("Decoder")))
+        EnableTools();
 }
 
 void TcontainerFrame::Info_TabSetChange(int index)
@@ -440,13 +440,17 @@ void TcontainerFrame::AboutPortdeck1Click()
         AboutBox->show();
 }
 
-void TcontainerFrame::hideTool()
+bool TcontainerFrame::hideTool()
 {
+    const int before = toolSwitches;
     ShowDLL(0);
+    return toolSwitches == before + 1;
 }
 
-void TcontainerFrame::showTool(const QString &name)
+bool TcontainerFrame::showTool(const QString &name)
 {
     control = name;
+    const int before = toolSwitches;
     ShowDLL(1);
+    return toolSwitches == before + 1;
 }

@@ -55,7 +55,8 @@ void TcontainerFrame::updatebtnClick()
     helpFile = is56k ? QStringLiteral("analog.hlp") : QStringLiteral("isdnta.hlp");
     helpContext = is56k ? 44 : 130;
     updatebtn->paintAvailable(false);   // "BMP_GUPDATE"
-    hideTool();
+    if (!hideTool())
+        return;
     control = QStringLiteral("None");
     EnterToolMode();
     runPatchwell();

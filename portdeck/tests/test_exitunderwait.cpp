@@ -336,3 +336,37 @@ TEST_F(ExitUnderWait, ExitInsideAToolsDialogAfterABoxOpenedAtStartUp)
     });
     mainLoop.exec();
 }
+
+// Back hides the configuration; in TAPI mode the hiding asks the device for
+// its country first, and the user chooses Protocol Decode meanwhile. The
+// decoder is the one tool shown afterwards, and Back leaves it.
+TEST_F(ExitUnderWait, AnotherToolChosenWhileBackHidesTheTool)
+{
+    registerSerial("ISDN TA", "QB0001");
+    if (!sim("isdnta", 1, {"--serial", "QB0001", "--tapi-name", "Varnel Brenmoor ISDN TA"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start({"/l", "/t"});
+    openProduct("ISDNTA");
+    ASSERT_TRUE(waitFor([&] { return frame->appwizBtn->isEnabled(); }));
+    click(frame->appwizBtn);
+    QWidget *configuration = shownForm();
+    ASSERT_NE(configuration, nullptr);
+    ASSERT_TRUE(waitFor([&] { return frame->protomonitorbtn->isEnabled() && frame->backbtn->isEnabled(); }));
+    setFaults(1, "baud=600");   // the country's answer takes a moment
+    onceInside([&] { return frame->control == "Appwizard" && !frame->backbtn->isEnabled(); },
+               [&] { click(frame->protomonitorbtn); });
+    click(frame->backbtn);
+    setFaults(1, "");
+    EXPECT_GT(nestedLevel, 0);
+    EXPECT_EQ(frame->control, "Decoder");
+    QWidget *decoder = formNamed("TWicketForm");
+    ASSERT_NE(decoder, nullptr);
+    EXPECT_TRUE(decoder->isVisible());
+    EXPECT_FALSE(configuration->isVisible());
+    EXPECT_TRUE(frame->backbtn->isEnabled());
+
+    click(frame->backbtn);
+    EXPECT_TRUE(waitFor([&] { return frame->control == "None" && frame->backbtn->isEnabled(); }));
+    EXPECT_FALSE(decoder->isVisible());
+    EXPECT_EQ(shownForm(), nullptr);
+}

@@ -15,7 +15,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <csignal>
 
 namespace {
 
@@ -61,22 +60,12 @@ protected:
     {
         reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\ISDN TA", "Serial Number1",
                          "QB0001");
-        if (!sim("isdnta", 1, QStringList{"--serial", "QB0001", "--fault-file", faultFile()} + args))
+        if (!sim("isdnta", 1, QStringList{"--serial", "QB0001"} + args))
             return false;
         start(portdeckArgs);
         return true;
     }
-    QString faultFile() { return root.file("faults-COM1.txt"); }
-    // The device takes other faults while it runs ("" for none).
-    void setFaults(const QByteArray &faults)
-    {
-        QFile f(faultFile());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(faults);
-        f.close();
-        ::kill(pid_t(sims.front()->processId()), SIGUSR1);
-        QTest::qWait(50);
-    }
+    void setFaults(const QByteArray &faults) { ToolForm::setFaults(1, faults); }
     // The configuration shown and read back, from the product screen.
     QWidget *showConfiguration()
     {
