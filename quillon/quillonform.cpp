@@ -213,11 +213,14 @@ void TQuillonForm::updateAdvVoiceEnables()
 
 void TQuillonForm::showForm(bool show, bool supported, const QString &mode, const QString &productType)
 {
+    // Hidden or shown anew, a write under way is stored first. The host may
+    // hide or show the form again meanwhile: this call is then out of date.
+    QPointer<TQuillonForm> guard(this);
+    const int started = showing;
+    finishWriteBeforeLeaving();
+    if (!guard || showing != started)
+        return;
     if (!show) {
-        QPointer<TQuillonForm> guard(this);
-        finishWriteBeforeLeaving();
-        if (!guard)
-            return;
         ++showing;
         shown = false;
         // Whatever was outstanding is abandoned; an unfinished clock exchange is redone later.
@@ -476,8 +479,10 @@ void TQuillonForm::finishWriteBeforeLeaving()
     for (int slot = std::max(nextSlot, 0); slot < kSlotCount; ++slot)
         remaining += commandSlots.firstFilled(slot, slot) == slot ? 1 : 0;
     QPointer<TQuillonForm> guard(this);
+    const int started = showing;
     tl::waitUntil([&] { return !guard || !run.writing; }, remaining * 2 * 5000 + 5000, true);
-    if (!guard)
+    // A show or hide that came meanwhile has seen the write to its end and goes on.
+    if (!guard || showing != started)
         return;
     const bool stored = !run.writing && !run.failed;
     run.writing = false;

@@ -438,3 +438,17 @@ TEST_F(Save, HidingTheFormWhileAProfileWaitsStoresTheProfileFirst)
     EXPECT_EQ(ta.received, QStringList({"AT*PPP=0S67=0\r"}));
     EXPECT_FALSE(form()->isVisible());
 }
+
+// While the hide finishes the write, the host shows the form again: the
+// hide is out of date then, and the form stays shown.
+TEST_F(Save, AFormShownAgainWhileItsHideFinishesTheWriteStaysShown)
+{
+    openVoicePage();
+    widget<QCheckBox>("CkBox_ADP1_CallerID")->click();
+    click("SaveBtn");
+    QTimer::singleShot(0, form(), [&] { q.show(1, 1, "APPLICATION", "US/Canada External"); });
+    q.show(0, 1, "APPLICATION", "US/Canada External");
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT#I1=9\r", "at&w\r"}));
+    EXPECT_TRUE(waitChainEnd());
+}
