@@ -7,7 +7,6 @@
 #include "protocol.h"
 #include "uiservices.h"
 
-#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -114,11 +113,7 @@ void TSprocketForm::showForm(bool show)
 {
     bShown = show;
     if (!show) {
-        // A question still open goes with the screen; its answer counts as No.
-        for (QDialog *box : findChildren<QDialog *>())
-            if (box->isVisible())
-                box->reject();
-        hide();
+        hide();   // a question still open goes with the screen (CompanionForm)
         return;
     }
     this->show();
