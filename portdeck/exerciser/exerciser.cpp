@@ -413,7 +413,7 @@ void Exerciser::startProgram()
     watchedForms_.clear();
     probe_ = Probe{};
     blockedSinceMs_ = -1;
-    nextProbeMs_ = clock_.elapsed() + realBound(8000 + pick(20000), 2000 + pick(6000));
+    nextProbeMs_ = clock_.elapsed() + realBound(3000 + pick(8000), 2000 + pick(6000));
     const qint64 restartWindow = scale_ >= 0.5 ? tl::ticksToUnscaledMs(30) : 0;
     for (const auto &watch : watches_)
         watch->setSettings({realBound(60000, 5000), restartWindow});

@@ -72,7 +72,7 @@ void Exerciser::checkNestedLoop()
 // runs is pressed again until the update is over.
 void Exerciser::startProbe()
 {
-    nextProbeMs_ = clock_.elapsed() + realBound(10000 + pick(30000), 3000 + pick(8000));
+    nextProbeMs_ = clock_.elapsed() + realBound(5000 + pick(15000), 3000 + pick(8000));
     const bool exit = chance(15);
     QWidget *button = own(exit ? "TerminateBtn" : "backbtn");
     if (!usable(button))
