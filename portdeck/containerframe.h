@@ -244,6 +244,7 @@ public:
     void backbtnClick();
     void TerminateBtnClick();
     void FormClose();
+    void leaveToolBeforeExit();
     void helpBtnClick();
     void appwizBtnClick();
     void terminalbtnClick();
@@ -279,6 +280,7 @@ public:
     int mainLoopLevel = -1;
     void noteLoopLevel();
     void countryQuery();
+    bool switchStillCurrent(int switchNumber);
     QString quillonSerialNumber() const;
     int libraryLanguage() const;
     int libraryLocale() const;
@@ -341,8 +343,13 @@ public:
     QString patchwellInstallDirectory;   // read once, when first needed
     bool IniToRegistryInfo(const QString &iniName, const QString &version);
     static QString installedVersionText(const QString &version);
-    void hideTool();
-    void showTool(const QString &name);
+    // Each hides the shown tool or shows one through ShowDLL. A library may
+    // wait while it goes or comes (a write it finishes, the country query) and
+    // another button may switch tools meanwhile: then the call returns false,
+    // and the caller leaves the screen to that later switch.
+    int toolSwitches = 0;
+    bool hideTool();
+    bool showTool(const QString &name);
     void WMFormFinished(qintptr lParam);
 
     // ---- link ----

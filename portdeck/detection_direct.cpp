@@ -385,8 +385,8 @@ void TcontainerFrame::OpenComPort_NonTAPI()
         ApdDataPacket1->setEnabled(false);
         QuillonDataPacket->setEnabled(false);
         QuillonAti12DataPacket->setEnabled(false);
-        hideTool();
-        showTool(QStringLiteral("Appwizard"));
+        if (hideTool())
+            showTool(QStringLiteral("Appwizard"));
     }
 }
 

@@ -41,11 +41,11 @@ void TcontainerFrame::flashdiskbtnClick()
     dividerBevel->hide();
     statusInfoStatic->hide();
     DialUp_Instructions->hide();
-    hideTool();
-    control = QStringLiteral("FlashFromDisk");
+    if (!hideTool())
+        return;
     bFlashScreenOpened = true;
-    ShowDLL(1);
-    EnableTools();
+    if (showTool(QStringLiteral("FlashFromDisk")))
+        EnableTools();
 }
 
 void TcontainerFrame::ApdProtocol1ProtocolStatus(int options)

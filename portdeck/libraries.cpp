@@ -209,7 +209,8 @@ void TcontainerFrame::ChangeLanguage(int languageId)
 void TcontainerFrame::WMFormFinished(qintptr lParam)
 {
     if (lParam == 0) {
-        hideTool();
+        if (!hideTool())
+            return;   // another tool came meanwhile and is shown
         control = QStringLiteral("None");
         RefreshProductInfoAndWait();
     }

@@ -133,11 +133,28 @@ void TcontainerFrame::backbtnClick()
     backbtn->setEnabled(false);
     if (QDir::currentPath() != startDirectory)
         QDir::setCurrent(startDirectory);
+    // The tool goes before anything is sent to the device: its form may still
+    // be writing (it finishes that first), and once hidden nothing of it talks
+    // to the device, so the goodbye and the identity below meet no command of its.
+    const bool fromTool = control != QLatin1String("None");
+    if (fromTool) {
+        if (!hideTool()) {
+            backbtn->setEnabled(!exitPending() && !bExitButtonClicked);
+            return;
+        }
+        control = QStringLiteral("None");
+    }
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     RefreshProductInfoAndWait();
+    // The waits above let every other button run: an exit under way or a tool
+    // opened meanwhile has the last word.
+    if (bExitButtonClicked || appTerminated || control != QLatin1String("None")) {
+        backbtn->setEnabled(!exitPending() && !bExitButtonClicked);
+        return;
+    }
     backbtn->paintAvailable(false);
-    if (control != QLatin1String("None")) {
+    if (fromTool) {
         if (modemSelected == QLatin1String("56KModem")) {
             helpFile = QStringLiteral("analog.hlp");
             helpContext = 42;
@@ -145,8 +162,6 @@ void TcontainerFrame::backbtnClick()
             helpFile = QStringLiteral("isdnta.hlp");
             helpContext = 120;
         }
-        hideTool();
-        control = QStringLiteral("None");
         Display_Product_info();
         modemInstructions->setText(tr_(kClickAButton));
         modemInstructions->show();
@@ -211,9 +226,13 @@ void TcontainerFrame::TerminateBtnClick()
     if (bPatchwellWaitRunning || bPortWait)
         terminateApplication();   // the wait ends with the program; the exit goes on
     TerminateBtn->setEnabled(false);
-    TerminateBtn->paintAvailable(false);   // a disabled Exit is grey, also when refused below
-    if (UpdateInProgress())
+    TerminateBtn->paintAvailable(false);
+    if (UpdateInProgress()) {
+        // Refused for now, not for good: once the update is over Exit works again.
+        TerminateBtn->setEnabled(true);
+        TerminateBtn->paintAvailable(true);
         return;
+    }
     TerminateBtn->setPictureName(QStringLiteral("BMP_GEXIT"));
     EnterToolMode();
     bExitButtonClicked = true;
@@ -221,10 +240,7 @@ void TcontainerFrame::TerminateBtnClick()
     PageControl_Info->hide();
     DialUp_Instructions->hide();
     log("TerminateBtnClick()\n");
-    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
-        UpdateRegistryAfterFlashUpdate();
-        bFlashScreenOpened = false;
-    }
+    leaveToolBeforeExit();
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     if (TapiConnection) {
@@ -243,6 +259,21 @@ void TcontainerFrame::TerminateBtnClick()
     });
 }
 
+// The shown tool is hidden while the link is still open, so that a library
+// form in the middle of writing to the device finishes before the line goes.
+// Hiding the flash screen reads the identity again, as leaving it always does.
+void TcontainerFrame::leaveToolBeforeExit()
+{
+    if (control != QLatin1String("None")) {
+        hideTool();
+        control = QStringLiteral("None");
+    }
+    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
+        UpdateRegistryAfterFlashUpdate();
+        bFlashScreenOpened = false;
+    }
+}
+
 void TcontainerFrame::FormClose()
 {
     bExitButtonClicked = true;
@@ -252,10 +283,7 @@ void TcontainerFrame::FormClose()
     Detect_Timer->setEnabled(false);
     Timer_Animation->setEnabled(false);
     log("FormClose()\n");
-    if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
-        UpdateRegistryAfterFlashUpdate();
-        bFlashScreenOpened = false;
-    }
+    leaveToolBeforeExit();
     if (modemSelected == QLatin1String("56KModem"))
         sendGoodbye56K();
     if (cancelCall()) {
@@ -342,11 +370,11 @@ void TcontainerFrame::appwizBtnClick()
     m_bCorvaneFirstTimeInstall = false;
     startToolButton(appwizBtn, QStringLiteral("Appwizard"), false, false, true);
     log("ShowDLL(FALSE)\n");
-    hideTool();
-    control = QStringLiteral("Appwizard");
+    if (!hideTool())
+        return;
     log("ShowDLL(TRUE)\n");
-    showTool(control);
-    EnableTools();
+    if (showTool(QStringLiteral("Appwizard")))
+        EnableTools();
 }
 
 void TcontainerFrame::terminalbtnClick()
@@ -355,9 +383,8 @@ void TcontainerFrame::terminalbtnClick()
     if (UpdateInProgress())
         return;
     startToolButton(terminalbtn, QStringLiteral("Terminal"), true, true, false);
-    hideTool();
-    showTool(QStringLiteral("Terminal"));
-    EnableTools();
+    if (hideTool() && showTool(QStringLiteral("Terminal")))
+        EnableTools();
 }
 
 void TcontainerFrame::SpidBtnClick()
@@ -371,9 +398,8 @@ void TcontainerFrame::SpidBtnClick()
         bEuropeanSwitch = false;
     else if (status == 1)
         bEuropeanSwitch = true;
-    hideTool();
-    showTool(QStringLiteral("SpidWizard"));
-    EnableTools();
+    if (hideTool() && showTool(QStringLiteral("SpidWizard")))
+        EnableTools();
 }
 
 void TcontainerFrame::protmonitorbtnClick()
@@ -382,9 +408,8 @@ void TcontainerFrame::protmonitorbtnClick()
     if (UpdateInProgress())
         return;
     startToolButton(protomonitorbtn, QStringLiteral("Decoder"), true, false, true);
-    hideTool();
-    showTool(QStringLiteral("Decoder"));
-    EnableTools();
+    if (hideTool() && showTool(QStringLiteral("Decoder")))
+        EnableTools();
 }
 
 void TcontainerFrame::Info_TabSetChange(int index)
@@ -415,13 +440,17 @@ void TcontainerFrame::AboutPortdeck1Click()
         AboutBox->show();
 }
 
-void TcontainerFrame::hideTool()
+bool TcontainerFrame::hideTool()
 {
+    const int before = toolSwitches;
     ShowDLL(0);
+    return toolSwitches == before + 1;
 }
 
-void TcontainerFrame::showTool(const QString &name)
+bool TcontainerFrame::showTool(const QString &name)
 {
     control = name;
+    const int before = toolSwitches;
     ShowDLL(1);
+    return toolSwitches == before + 1;
 }

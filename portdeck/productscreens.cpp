@@ -160,10 +160,10 @@ void TcontainerFrame::StartWizardBasedOnSwitch(const QString &answer)
         if (RegisterProductForFirstInstall()) {
             bFirstEuropeanInstall = true;
             log("StartWizardBasedOnSwitch ShowDll(FALSE)\n");
-            hideTool();
-            control = QStringLiteral("SpidWizard");
-            log("StartWizardBasedOnSwitch ShowDll(TRUE)\n");
-            ShowDLL(1);
+            if (hideTool()) {
+                log("StartWizardBasedOnSwitch ShowDll(TRUE)\n");
+                showTool(QStringLiteral("SpidWizard"));
+            }
         } else {
             EnableTools();
         }
@@ -191,11 +191,8 @@ void TcontainerFrame::Detect_ISDN_Status(const QString &answer)
         DelayTicks(10);
         n_Spid_Attempts = 0;
         ati7State = QStringLiteral("ready");
-        if (RegisterProductForFirstInstall()) {
-            hideTool();
-            control = QStringLiteral("Appwizard_Congrats");
-            ShowDLL(1);
-        }
+        if (RegisterProductForFirstInstall() && hideTool())
+            showTool(QStringLiteral("Appwizard_Congrats"));
     } else {
         const int position = state.indexOf(QLatin1String("Looking for ISDN Line"));
         // 1-based, so that a state beginning with the phrase is told from one without it.
@@ -208,9 +205,8 @@ void TcontainerFrame::Detect_ISDN_Status(const QString &answer)
         } else if (state.contains(QLatin1String("Incorrect SPID"))) {
             ati7State = QStringLiteral("incorrectSPID");
             Display_Product_info();
-            hideTool();
-            control = QStringLiteral("SpidWizard");
-            ShowDLL(1);
+            if (hideTool())
+                showTool(QStringLiteral("SpidWizard"));
         } else if (n_Spid_Attempts < 24) {
             ++n_Spid_Attempts;
             ati7State = QStringLiteral("detecting");

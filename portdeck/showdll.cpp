@@ -20,8 +20,19 @@ void TcontainerFrame::countryQuery()
     }
 }
 
+// The country query waits for the device; a tool chosen meanwhile has shown
+// itself, and this switch is over.
+bool TcontainerFrame::switchStillCurrent(int switchNumber)
+{
+    if (switchNumber == toolSwitches)
+        return true;
+    log("ShowDLL: another tool was chosen meanwhile\n");
+    return false;
+}
+
 void TcontainerFrame::ShowDLL(int show)
 {
+    const int switchNumber = ++toolSwitches;
     log("Inside ShowDLL: control=%s\n", control);
     if (bFlashScreenOpened && lastControl == QLatin1String("FlashFromDisk")) {
         b_PowerCycleUSB = false;
@@ -48,6 +59,8 @@ void TcontainerFrame::ShowDLL(int show)
                 libs.config.SetConfigLanguage(language, locale);
             }
             countryQuery();
+            if (!switchStillCurrent(switchNumber))
+                return;
             log("call ShowConfigForm() with m_bCorvaneFirstTimeInstall=%d\n", int(m_bCorvaneFirstTimeInstall));
             libs.config.ShowConfigForm(showFlag, int(currentDevice.bCountryChangeable),
                                        int(m_bCorvaneFirstTimeInstall), productType.constData());
@@ -67,6 +80,8 @@ void TcontainerFrame::ShowDLL(int show)
                 log("done with setquillonlang\n");
             }
             countryQuery();
+            if (!switchStillCurrent(switchNumber))
+                return;
             bQuillonShown = true;
             if (control == QLatin1String("Appwizard_Congrats")) {
                 libs.quillon.ShowQuillonForm(showFlag, currentDevice.bCountryChangeable, "CONGRATS",
@@ -122,6 +137,8 @@ void TcontainerFrame::ShowDLL(int show)
             }
             bQuillonShown = true;
             countryQuery();
+            if (!switchStillCurrent(switchNumber))
+                return;
             const char *mode = "MSNWizard";
             if (!bEuropeanSwitch) {
                 mode = "SPID";
@@ -142,7 +159,8 @@ void TcontainerFrame::ShowDLL(int show)
             libs.decoder.ShowDecoderForm(show, product.constData());
         }
     }
-    lastControl = control;
+    if (switchNumber == toolSwitches)
+        lastControl = control;
 }
 
 QString TcontainerFrame::quillonSerialNumber() const

@@ -24,8 +24,8 @@ const char *const kManualKey = "Software\\Varnel\\Tallyline\\Portdeck\\Manual";
 const char *const kNoPatchwell = "The Patchwell has not been installed on your system.\n\nPlease run the SETUP "
                                  "program for Patchwells.";
 const char *const kNoPatchwellProcess = "Could not create process for patchwell";
-// A port that never comes back after Patchwell is asked for this many times, then given up.
-constexpr int kPortRounds = 10;
+// A port that does not come back after Patchwell is looked for this long, then given up.
+constexpr int kPortWaitTicks = 545;
 
 } // namespace
 
@@ -55,7 +55,8 @@ void TcontainerFrame::updatebtnClick()
     helpFile = is56k ? QStringLiteral("analog.hlp") : QStringLiteral("isdnta.hlp");
     helpContext = is56k ? 44 : 130;
     updatebtn->paintAvailable(false);   // "BMP_GUPDATE"
-    hideTool();
+    if (!hideTool())
+        return;
     control = QStringLiteral("None");
     EnterToolMode();
     runPatchwell();
@@ -115,13 +116,15 @@ void TcontainerFrame::waitForPatchwell(ProcessHandle process)
     bPatchwellWaitRunning = true;
     QPointer<TcontainerFrame> self(this);
     for (;;) {
-        if (WaitForProcess(process, 500, false)) {
+        // Events are handled all along, not once per look: a screen reader or
+        // a click must not wait half a second for every answer.
+        const bool ended = WaitForProcess(process, 500, true);
+        if (!self)
+            return;
+        if (ended) {
             log("WaitForSingleObject break out\n");
             break;
         }
-        QCoreApplication::processEvents();
-        if (!self)
-            return;
         if (appTerminated)
             break;
         if (isForegroundWindow()) {
@@ -156,48 +159,52 @@ void TcontainerFrame::takePortBackAfterPatchwell()
                                    : nullptr;
     QPointer<TcontainerFrame> self(this);
     auto stillHere = [&] { return self && !appTerminated; };
-    int rounds = 0;
-    while (!IsPortAvailable(comNumber)) {
-        if (++rounds > kPortRounds) {
-            log("port did not come back after patchwell\n");
-            return;
-        }
-        if (lost)
+    // The user is told once that the device is missing; then the port is
+    // looked for once a second, the events handled all the while, until it
+    // can be opened or the time is up.
+    bool told = false;
+    auto tellOnce = [&] {
+        if (!told && lost)
             messageBox(tr_(lost));
-        if (!stillHere())
+        told = true;
+    };
+    const int lookTicks = 18;
+    bool opened = false;
+    for (int waited = 0; !opened; waited += lookTicks) {
+        if (waited > kPortWaitTicks) {
+            log("port did not come back after patchwell\n");
+            bPortWait = false;
             return;
-        bPortWait = true;
-        QCoreApplication::processEvents();
-        if (!stillHere())
-            return;
-        log("in while(!IsPortAvailable) loop\n");
-    }
-    do {
+        }
         bPortWait = false;
-        try {
-            ApdComPort1->setComNumber(comNumber);
-            ApdComPort1->open();
-        } catch (const EApdPortError &) {
-        }
-        DelayTicks(10);
-        if (!stillHere())
-            return;
-        if (!ApdComPort1->isOpen()) {
-            log("catch...\n");
-            if (++rounds > kPortRounds) {
-                log("port did not come back after patchwell\n");
-                return;
+        if (IsPortAvailable(comNumber)) {
+            try {
+                ApdComPort1->setComNumber(comNumber);
+                ApdComPort1->open();
+            } catch (const EApdPortError &) {
             }
-            if (lost)
-                messageBox(tr_(lost));
-            bPortWait = true;
+            opened = ApdComPort1->isOpen();
+            if (!opened) {
+                log("catch...\n");
+                log("in while try open loop\n");
+            }
+        } else {
+            log("in while(!IsPortAvailable) loop\n");
         }
-        QCoreApplication::processEvents();
+        if (opened)
+            break;
+        bPortWait = true;   // Exit meanwhile ends the program at once
+        tellOnce();
         if (!stillHere())
             return;
-        log("in while try open loop\n");
-    } while (bPortWait);
+        DelayTicks(lookTicks);
+        if (!stillHere())
+            return;
+    }
     bPortWait = false;
+    DelayTicks(10);
+    if (!stillHere())
+        return;
     ApdComPort1->close();
     DelayTicks(36);
     if (!stillHere())

@@ -91,7 +91,9 @@ void TQuillonForm::save()
     stopTimers();
     disableActions();
     showUpdating();
-    beginRun().save = true;
+    WriteRun &write = beginRun();
+    write.save = true;
+    write.writing = true;
     composeSlots();
     const int first = commandSlots.firstFilled(0, kSlotCount - 1);
     if (first >= 0) {
@@ -122,6 +124,10 @@ void TQuillonForm::pumpNext()
         line = run.resetAfterWrite ? QStringLiteral("at&wz!\r") : QStringLiteral("at&w\r");
         nextSlot = 0;
     } else if (line.isEmpty() && nextSlot == 0) {
+        // The TA has stored the write. A form on its way out reads nothing back.
+        run.writing = false;
+        if (run.leaving)
+            return;
         logLine("Defaultdatapacket output=ati12\n");
         startChain(nullptr);
         return;
@@ -135,6 +141,7 @@ void TQuillonForm::pumpNext()
 void TQuillonForm::sendPrepared(const QString &line, int next)
 {
     run.save = true;
+    run.writing = true;
     nextSlot = next;
     sendCommandLine(line);
 }
@@ -143,7 +150,9 @@ void TQuillonForm::internetSetup_()
 {
     disarmAll();
     stopTimers();
-    beginRun().internetSetup = true;
+    WriteRun &write = beginRun();
+    write.internetSetup = true;
+    write.writing = true;
     nextSlot = 0;
     sendCommandLine(QStringLiteral("AT&F4&w\r"));
 }
@@ -173,10 +182,8 @@ void TQuillonForm::resetIsdnLine()
     const QString s69 = keywordValue(replies, frag(F_S69), QStringLiteral("ati4"));
     if (toNumber(s69) == 0 && port) {
         sendLine(QStringLiteral("aty23\r"));
-        try {
-            port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, waitAndYield);
-        } catch (const EApdPortError &) {
-        }
+        if (waitForReply(QStringLiteral("ERROR^OK"), 90) == WaitEnd::Left)
+            return;
     }
     showUpdating();
     beginRun();
@@ -202,13 +209,17 @@ void TQuillonForm::applyProfile()
     const int row = ListBox_Profiles->currentRow();
     if (row != ListBox_Profiles->count() - 1 && port) {
         const QString fragment = profileFragment(row < 0 ? 0 : row);
-        try {
-            sendLine(QStringLiteral("AT") + fragment + QLatin1Char('\r'));
-            port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, waitAndYield);
-            sendLine(QStringLiteral("AT&W\r"));
-            port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, waitAndYield);
-        } catch (const EApdPortError &) {
-        }
+        // A form that goes during these waits stores the profile first (or
+        // says it could not): the run tells it how far the profile got.
+        beginRun().profileStep = 1;
+        sendLine(QStringLiteral("AT") + fragment + QLatin1Char('\r'));
+        if (waitForReply(QStringLiteral("ERROR^OK"), 90) == WaitEnd::Left)
+            return;
+        run.profileStep = 2;
+        sendLine(QStringLiteral("AT&W\r"));
+        if (waitForReply(QStringLiteral("ERROR^OK"), 90) == WaitEnd::Left)
+            return;
+        run.profileStep = 0;
     }
     showCongratulations(true);
 }

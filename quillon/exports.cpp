@@ -62,6 +62,9 @@ void _SetQuillonTopLeftPoint(int32_t left, int32_t top)
 
 void _DestroyQuillonDll()
 {
+    // A write under way is stored (or the user told it was not) before the form goes.
+    if (g_form)
+        g_form->finishWriteBeforeLeaving();
     delete g_form.data();
     g_form = nullptr;
     _ModemProgressForm = nullptr;

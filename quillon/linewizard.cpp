@@ -84,22 +84,21 @@ void TQuillonForm::showMsnPage()
 // --- Country --------------------------------------------------------------------------
 
 // Sets the TA's country and restarts it. The answer is waited for here, so no
-// matcher and no timer may be left to take it.
-void TQuillonForm::changeCountry(int index)
+// matcher and no timer may be left to take it. False when the form was left
+// during the wait: then nothing more is sent, and the TA keeps the country
+// stored until it restarts.
+bool TQuillonForm::changeCountry(int index)
 {
     LabelCountry->setText(Combo_Country->itemText(index).mid(3));
     nameValueLabels();
     disarmAll();
     stopTimers();
     sendLine(QStringLiteral("atc10=") + QString::number(index) + QStringLiteral("&W\r"));
-    if (port) {
-        try {
-            port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, waitAndYield);
-        } catch (const EApdPortError &) {
-        }
-    }
+    if (waitForReply(QStringLiteral("ERROR^OK"), 90) == WaitEnd::Left)
+        return false;
     sendLine(QStringLiteral("ATZ!\r"));
     countryChanged = true;
+    return true;
 }
 
 void TQuillonForm::countryNext()
@@ -107,7 +106,8 @@ void TQuillonForm::countryNext()
     const int index = Combo_Country->currentIndex();
     if (index < 0)
         return;   // the TA's list has not arrived: nothing to choose yet
-    changeCountry(index);
+    if (!changeCountry(index))
+        return;
     if (index == 0) {
         // US/Canada: a North American line, set up with SPIDs.
         readyCount = 0;
@@ -127,8 +127,8 @@ void TQuillonForm::CountryBtnClick()
         CountryBtn->setEnabled(true);
         return;
     }
-    changeCountry(index);
-    DelayTicks(36, waitAndYield);
+    if (!changeCountry(index) || pause(36) == WaitEnd::Left)
+        return;
     // The voice features offered depend on the country: read them afresh.
     sheetFilled[ShAdvVoice] = false;
     save();

@@ -77,8 +77,15 @@ bool TQuillonForm::captionIs(const QPushButton *button, const char *source) cons
 
 bool TQuillonForm::askSaveChanges()
 {
+    if (!shown)
+        return false;
+    const int started = showing;
+    QPointer<TQuillonForm> guard(this);
     const int answer = ui().messageBox(this, tx("Do you want to save changes?"), QStringLiteral("Quillon"),
                                        MB_YESNO, MB_ICONINFORMATION);
+    // A form left while the question was up saves nothing.
+    if (!guard || showing != started)
+        return false;
     if (answer == IDYES)
         save();
     return answer == IDYES;

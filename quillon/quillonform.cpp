@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -212,20 +213,35 @@ void TQuillonForm::updateAdvVoiceEnables()
 
 void TQuillonForm::showForm(bool show, bool supported, const QString &mode, const QString &productType)
 {
-    // Whatever was outstanding is abandoned; an unfinished clock exchange is redone later.
-    clockStep = 0;
+    // Hidden or shown anew, a write under way is stored first. The host may
+    // hide or show the form again meanwhile: this call is then out of date.
+    QPointer<TQuillonForm> guard(this);
+    const int started = showing;
+    finishWriteBeforeLeaving();
+    if (!guard || showing != started)
+        return;
     if (!show) {
+        ++showing;
+        shown = false;
+        // Whatever was outstanding is abandoned; an unfinished clock exchange is redone later.
+        clockStep = 0;
         wizardRunning = false;
         wizardCommandSent = false;
         abortPending = false;
+        run = WriteRun{};
         stopTimers();
         disarmAll();
+        // A box of this showing still open goes with it; its caller sees the form left.
+        closeOwnBoxes();
         // A read-back cut short by the host must not leave its progress window behind.
         chainRunning = false;
         progress_->hideProgress(this);
         hide();
         return;
     }
+    ++showing;
+    shown = true;
+    clockStep = 0;
     disarmAll();
     stopTimers();
     sheetFilled.fill(false);
@@ -396,6 +412,10 @@ QString TQuillonForm::tx(const char *source) const
 
 int TQuillonForm::say(const QString &text, int icon)
 {
+    if (!shown) {
+        logLine("not shown, the form is hidden: %s\n", text);
+        return IDOK;
+    }
     return ui().messageBox(this, text, QStringLiteral("Quillon"), MB_OK, icon);
 }
 
@@ -407,6 +427,106 @@ void TQuillonForm::logLine(const char *format, int value) { log_.log(format, val
 
 void TQuillonForm::notifyHost()
 {
+    // A form already hidden has nothing more to tell.
+    if (!shown)
+        return;
     // Posted, so that the host hides this form after the click that asked for it has finished.
     PostMessage(notifyWindow, notifyMessage, 0, 0);
+}
+
+// --- Waits and leaving ---------------------------------------------------------
+
+TQuillonForm::WaitEnd TQuillonForm::waitForReply(const QString &alternatives, int ticks)
+{
+    if (!port)
+        return WaitEnd::TimedOut;
+    const int started = showing;
+    QPointer<TQuillonForm> guard(this);
+    int answer = 0;
+    try {
+        answer = port->waitForMultiString(alternatives, ticks, waitAndYield);
+    } catch (const EApdPortError &) {
+    }
+    if (!guard || showing != started)
+        return WaitEnd::Left;
+    return answer > 0 ? WaitEnd::Answered : WaitEnd::TimedOut;
+}
+
+TQuillonForm::WaitEnd TQuillonForm::pause(int ticks)
+{
+    const int started = showing;
+    QPointer<TQuillonForm> guard(this);
+    DelayTicks(ticks, waitAndYield);
+    if (!guard || showing != started)
+        return WaitEnd::Left;
+    return WaitEnd::TimedOut;
+}
+
+void TQuillonForm::finishWriteBeforeLeaving()
+{
+    if (run.profileStep != 0 && shown && port) {
+        finishProfileBeforeLeaving();
+        return;
+    }
+    if (!run.writing || !shown)
+        return;
+    run.leaving = true;
+    logLine("leaving: the write is finished first\n");
+    // The pump goes on from the TA's answers; each command has its reply time
+    // and one retry, after which the run ends as failed. The bound is only a
+    // last resort.
+    int remaining = 2;   // the command outstanding and the store command
+    for (int slot = std::max(nextSlot, 0); slot < kSlotCount; ++slot)
+        remaining += commandSlots.firstFilled(slot, slot) == slot ? 1 : 0;
+    QPointer<TQuillonForm> guard(this);
+    const int started = showing;
+    tl::waitUntil([&] { return !guard || !run.writing; }, remaining * 2 * 5000 + 5000, true);
+    // A show or hide that came meanwhile has seen the write to its end and goes on.
+    if (!guard || showing != started)
+        return;
+    const bool stored = !run.writing && !run.failed;
+    run.writing = false;
+    stopTimers();
+    disarmAll();
+    hideProgress();
+    if (!stored)
+        say(tx("The changed settings were not saved: the ISDN TA did not confirm them."), MB_ICONWARNING);
+}
+
+// A profile is applied by waits of its own further down the stack; the
+// answer outstanding is taken here and the profile stored before the form goes.
+void TQuillonForm::finishProfileBeforeLeaving()
+{
+    logLine("leaving: the profile is stored first\n");
+    QPointer<TQuillonForm> guard(this);
+    const auto answered = [&] {
+        int answer = 0;
+        try {
+            answer = port->waitForMultiString(QStringLiteral("ERROR^OK"), 90, true);
+        } catch (const EApdPortError &) {
+        }
+        return answer;
+    };
+    int answer = answered();
+    if (!guard)
+        return;
+    if (run.profileStep == 1 && answer > 0) {
+        run.profileStep = 2;
+        sendLine(QStringLiteral("AT&W\r"));
+        answer = answered();
+        if (!guard)
+            return;
+    }
+    const bool stored = answer == 2;
+    run.profileStep = 0;
+    if (!stored)
+        say(tx("The changed settings were not saved: the ISDN TA did not confirm them."), MB_ICONWARNING);
+}
+
+void TQuillonForm::closeOwnBoxes()
+{
+    for (QDialog *box : findChildren<QDialog *>()) {
+        if (box->isVisible() && box != static_cast<QWidget *>(progress_))
+            box->reject();
+    }
 }

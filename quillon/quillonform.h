@@ -206,6 +206,10 @@ public:
         bool quickSetup = false;       // only the number slots; the wizard goes on afterwards
         bool internetSetup = false;    // the factory internet template is being written
         bool recheck = false;          // a command went unanswered: report the failure
+        bool writing = false;          // commands of the write are still to be sent or confirmed
+        bool leaving = false;          // the form is going: stop once the TA has stored the write
+        bool failed = false;           // the TA stopped answering before it stored the write
+        int profileStep = 0;           // a profile: 1 its line sent, 2 its "AT&W" sent
     };
     WriteRun run;
     WriteRun &beginRun() { run = WriteRun{}; return run; }
@@ -227,6 +231,21 @@ public:
     bool callFFromVoice = false, thresholdFromPPP = true;
     bool basicPending = false;     // the basic page waits for the switch settings reply
     bool pppModeDynamic = false;   // PPP mode "Multi Link PPP with Dynamic Bandwidth" read
+
+    // The form's showings: every show and hide starts a new one. Whatever was
+    // started in one showing (a wait, a box, a command chain) ends with it.
+    int showing = 0;
+    bool shown = false;
+    // How a wait of the form ended; after Left (the form was hidden, shown
+    // anew or destroyed meanwhile) the caller touches nothing and sends nothing.
+    enum class WaitEnd { Answered, TimedOut, Left };
+    WaitEnd waitForReply(const QString &alternatives, int ticks);
+    WaitEnd pause(int ticks);
+    // A write under way is finished before the form goes (hidden or destroyed):
+    // the TA stores it, or the user is told that it did not.
+    void finishWriteBeforeLeaving();
+    void finishProfileBeforeLeaving();
+    void closeOwnBoxes();
 
     // --- Helpers shared by the parts of the form --------------------------------
     QString tx(const char *source) const;
@@ -365,7 +384,7 @@ private:
     // linewizard.cpp handlers and steps
     void Detect_TimerTimer();
     void Animation_TimerTimer();
-    void changeCountry(int index);
+    bool changeCountry(int index);
     void detectionSucceeded();
     void detectionFailed(const char *message);
     void recordSerialNumber();

@@ -88,6 +88,11 @@ void TQuillonForm::sendLine(const QString &line)
 {
     if (!port)
         return;
+    // Once hidden, nothing of the form goes to the device.
+    if (!shown) {
+        logLine("not sent, the form is hidden: %s\n", line.trimmed());
+        return;
+    }
     try {
         port->setDTR(true);
         port->putString(line.toLatin1());
@@ -99,6 +104,10 @@ void TQuillonForm::sendLine(const QString &line)
 
 void TQuillonForm::sendQuery(const QString &query)
 {
+    if (!shown) {
+        logLine("not sent, the form is hidden: %s\n", query);
+        return;
+    }
     clockStep = 0;
     pendingQuery = query;
     TApdDataPacket *packet = query == QLatin1String("ati12") ? Ati12DataPacket
@@ -130,6 +139,10 @@ void TQuillonForm::startChain(const char *diagnostic)
 
 void TQuillonForm::sendCommandLine(const QString &line, bool clockCommand)
 {
+    if (!shown) {
+        logLine("not sent, the form is hidden: %s\n", line.trimmed());
+        return;
+    }
     // Any other command takes the place of an unfinished clock exchange; the
     // clock is then set at the end of the next read-back.
     if (!clockCommand)
@@ -284,6 +297,10 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
     // The write this read-back confirms, if any, ends here.
     const WriteRun done = run;
     run = WriteRun{};
+    // A box below may outlast the showing; then nothing more happens here.
+    const int started = showing;
+    QPointer<TQuillonForm> guard(this);
+    const auto left = [&] { return !guard || showing != started; };
     if (done.save) {
         applyNumberLabels();
         SaveBtn->setText(tx("Save"));
@@ -297,10 +314,14 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
         }
     } else if (done.internetSetup) {
         say(tx("ISDN TA Configured Successfully for the Internet Access!."));
+        if (left())
+            return;
         helpOverride = 120;
         notifyHost();
     } else if (done.recheck) {
         say(tx("Error while trying to configure the modem!"));
+        if (left())
+            return;
     }
     commandSlots.reset();
     sheetFilled.fill(false);
@@ -309,8 +330,11 @@ void TQuillonForm::Ati4DataPacketStringPacket(const QString &data)
     chainRunning = false;
     fillActivePage();
     hideProgress();
-    if (showSuccess)
+    if (showSuccess) {
         say(tx("Modem Configured Successfully!"));
+        if (left())
+            return;
+    }
     if (!clockSet && clockStep == 0) {
         clockStep = 1;
         sendCommandLine(timeCommand(QTime::currentTime()), true);
@@ -385,6 +409,14 @@ void TQuillonForm::DataTimerTimer()
             retryCount = 0;
             say(tx("Failed to recieve response from modem.  Please verify the connection!"));
             showSpidPage();
+            return;
+        }
+        if (pendingQuery == QLatin1String("SentAtCmd") && run.leaving) {
+            // The form is going and the TA does not answer: the write is lost,
+            // which the form says before it goes.
+            run.failed = true;
+            run.writing = false;
+            retryCount = 0;
             return;
         }
         if (pendingQuery == QLatin1String("SentAtCmd")) {

@@ -11,7 +11,7 @@ using namespace quillon;
 void TQuillonForm::buildVoicePage()
 {
     QWidget *p = VoiceSheet;
-    SText_DN = label(p, "SText_DN", "Telephone Number:", 8, 36, 130);
+    SText_DN = label(p, "SText_DN", "Telephone Number:", 8, 42, 130);
     SText_CallerID = label(p, "SText_CallerID", "Caller ID:", 8, 72, 130);
     SText_BearerCap = label(p, "SText_BearerCap", "Bearer Capability:", 8, 104, 130);
     SText_ReceiveVol = label(p, "SText_ReceiveVol", "Receive Volume:", 8, 144, 130);
@@ -25,8 +25,9 @@ void TQuillonForm::buildVoicePage()
         l->resize(l->width(), 34);
     }
 
-    GBox_Port1 = groupBox(p, "GBox_Port1", "Phone Port 1", 146, 4, 178, 201);
-    GBox_Port2 = groupBox(p, "GBox_Port2", "Phone Port 2", 326, 4, 178, 201);
+    // The groups' tops put each port control on the line of its caption.
+    GBox_Port1 = groupBox(p, "GBox_Port1", "Phone Port 1", 146, 14, 178, 201);
+    GBox_Port2 = groupBox(p, "GBox_Port2", "Phone Port 2", 326, 14, 178, 201);
     const auto portControls = [this](QGroupBox *g, int n) {
         const bool one = n == 1;
         QComboBox *dn = combo(g, one ? "Combo_ADP1_DN" : "Combo_ADP2_DN", {"Disable Port", "(DN1)", "(DN2)"},

@@ -40,7 +40,7 @@ std::string usageText()
 {
     return "usage: tallysim --product isdnta|isdnta-pro|56k|56k-i|idsl [--link PATH] [--com N]\n"
            "                [--tapi-name TEXT] [--state FILE] [--serial TEXT] [--switch N] [--country N]\n"
-           "                [--line-states LIST] [--log FILE] [--no-echo] [--fault FAULT]...\n"
+           "                [--line-states LIST] [--log FILE] [--log-times] [--no-echo] [--fault FAULT]...\n"
            "                [--by-id PATH] [--return-link PATH] [--return-com N]\n"
            "                [--fault-file FILE]\n"
            "faults (combinable, repeat --fault or separate by commas):\n"
@@ -75,6 +75,10 @@ std::string parseOptions(const std::vector<std::string> &args, Options &o)
         int n = 0;
         if (arg == "--no-echo" && !inlineValue) {
             o.noEcho = true;
+            continue;
+        }
+        if (arg == "--log-times" && !inlineValue) {
+            o.logTimes = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0)

@@ -25,6 +25,7 @@ struct Options {
     std::optional<int> country;
     std::vector<std::string> lineStates;   // empty = default list, walked after at*Z only
     std::string logFile;
+    bool logTimes = false;             // each transcript line starts with "[ms] " (monotonic clock)
     bool noEcho = false;
     FaultConfig faults;
     std::string faultFile;             // re-read on SIGUSR1, "" = none

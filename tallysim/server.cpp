@@ -74,6 +74,7 @@ int64_t Server::awayNs() const
 
 bool Server::start(std::string &error)
 {
+    log_.setTimes(opts_.logTimes);
     if (!opts_.logFile.empty() && !log_.open(opts_.logFile)) {
         error = "cannot open the log " + opts_.logFile;
         return false;

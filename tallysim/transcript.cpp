@@ -1,5 +1,7 @@
 #include "transcript.h"
 
+#include <ctime>
+
 namespace sim {
 
 std::string visible(const std::string &text)
@@ -38,6 +40,11 @@ void Transcript::write(const char *prefix, const std::string &text)
 {
     if (!f_)
         return;
+    if (times_) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        std::fprintf(f_, "[%lld] ", static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+    }
     std::fprintf(f_, "%s%s\n", prefix, visible(text).c_str());
     std::fflush(f_);
 }

@@ -12,6 +12,9 @@ class Transcript {
 public:
     ~Transcript();
     bool open(const std::string &path);
+    // Each line then starts with the monotonic clock in milliseconds, "[12345] ",
+    // the clock other programs on the machine read as well.
+    void setTimes(bool on) { times_ = on; }
     void received(const std::string &line) { write("> ", line); }
     void sent(const std::string &text) { write("< ", text); }
     void event(const std::string &text) { write("# ", text); }
@@ -19,6 +22,7 @@ public:
 private:
     void write(const char *prefix, const std::string &text);
     std::FILE *f_ = nullptr;
+    bool times_ = false;
 };
 
 std::string visible(const std::string &text);

@@ -6,6 +6,7 @@
 #include "translator.h"
 #include "uiservices.h"
 
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -93,7 +94,24 @@ QString CompanionForm::text(const char *source, const QStringList &args) const
 
 int CompanionForm::message(const QString &message, int buttons, int icon)
 {
+    // A form the host has hidden says nothing more: the user has left its
+    // screen. The answer is the one that changes nothing.
+    if (isHidden()) {
+        const int kind = buttons & 0x0F;
+        return kind == MB_OK ? IDOK : kind == MB_YESNO ? IDNO : IDCANCEL;
+    }
     return ui().messageBox(this, message, caption(), buttons, icon);
+}
+
+void CompanionForm::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Hidden by the host (not only minimised with the window): a question or
+    // dialog still open goes with the screen, answered as cancelled.
+    if (isHidden())
+        for (QDialog *box : findChildren<QDialog *>())
+            if (box->isVisible())
+                box->reject();
 }
 
 void CompanionForm::keepUntranslated(QWidget *widget) { tl::Translator::exclude(widget); }

@@ -35,6 +35,7 @@ public:
     QString text(const char *source, const QStringList &args) const;
 
     // Message box through the UI seam; the caption is the form's own title.
+    // None opens while the host has the form hidden.
     int message(const QString &text, int buttons, int icon);
 
 protected:
@@ -52,6 +53,7 @@ protected:
     // The form's push buttons then answer Enter as well as Space.
     void finishConstruction();
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void applyStatuses();

@@ -113,7 +113,7 @@ void TSprocketForm::showForm(bool show)
 {
     bShown = show;
     if (!show) {
-        hide();
+        hide();   // a question still open goes with the screen (CompanionForm)
         return;
     }
     this->show();
@@ -183,9 +183,11 @@ void TSprocketForm::BrowseBtnClick()
     if (stage_ != Stage::Idle)
         return;
     const QString start = image_.path.isEmpty() ? QString() : QFileInfo(image_.path).absolutePath();
+    QPointer<TSprocketForm> guard(this);
     const QString path = ui().openFileName(this, text("Select Firmware File"), start,
                                            text("Firmware files (*.bin *.fw *.img);;All files (*)"));
-    if (path.isEmpty())
+    // A file chosen after the screen was left is for no one: nothing is shown or said.
+    if (!guard || !bShown || path.isEmpty())
         return;
     image_ = sprocket::inspectImage(path);
     FileNameEdit->setText(QDir::toNativeSeparators(path));

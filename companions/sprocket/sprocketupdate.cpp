@@ -59,7 +59,9 @@ void TSprocketForm::UpdateBtnClick()
                                     "or unplug it until the update is complete.",
                                     {image_.date}),
                                MB_YESNO, MB_ICONQUESTION);
-    if (!guard || answer != IDYES)
+    // A form hidden while the question was up (Back, another tool) starts
+    // nothing: its screen is gone and the host no longer routes its events.
+    if (!guard || !bShown || answer != IDYES)
         return;
     startDownload();
 }

@@ -1,11 +1,11 @@
 #include "exerciser.h"
 
-#include "containerframe.h"
-#include "portdeckdictionary.h"
+#include "clock.h"
 #include "registry.h"
-#include "widgets.h"
+#include "simdevices.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QMutex>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -23,6 +22,7 @@
 #include <QTest>
 #include <QThread>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -33,10 +33,24 @@ UiServices *gQtServices = nullptr;
 const char *const kQueries[] = {"ati7", "ati12", "ati15", "ati4", "ati17", "ati18", "ati19", "ati20",
                                 "at~c?", "at&w", "at*w?", "ati16", "ATE0", "at&f4&w"};
 
+// The library forms Portdeck shows on its right.
+const char *const kLibraryForms[] = {"TQuillonForm", "TMantletForm", "TGantryForm",
+                                     "TSprocketForm", "TWicketForm", "TTesselForm"};
+
 int loopLevel()
 {
     return QThread::currentThread()->loopLevel();
 }
+
+bool isLibraryForm(const QObject *o)
+{
+    for (const char *name : kLibraryForms)
+        if (o->inherits(name))
+            return true;
+    return false;
+}
+
+} // namespace
 
 QString describe(const QWidget *w)
 {
@@ -50,21 +64,16 @@ QString describe(const QWidget *w)
     return name;
 }
 
-bool usable(const QWidget *w)
+Exerciser::Exerciser(const ExerciserOptions &options, ProgramHost &host)
+    : options_(options), host_(host), rng_(options.seed)
 {
-    return w && w->isVisible() && w->isEnabled();
-}
-
-} // namespace
-
-Exerciser::Exerciser(const ExerciserOptions &options) : options_(options), rng_(options.seed)
-{
+    clock_.start();
     log_.setFileName(options_.logPath);
-    if (!log_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!log_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         std::fprintf(stderr, "exerciser: cannot write the action log %s\n", qPrintable(options_.logPath));
     firmwareFile_ = options_.root + QStringLiteral("/firmware.bin");
     QFile fw(firmwareFile_);
-    if (fw.open(QIODevice::WriteOnly))
+    if (!fw.exists() && fw.open(QIODevice::WriteOnly))
         fw.write("VARNEL-FW 5240 05/01/00\r\n" + QByteArray(3000, 'x'));
     setUiServices(nullptr);
     gQtServices = &ui();
@@ -73,7 +82,6 @@ Exerciser::Exerciser(const ExerciserOptions &options) : options_(options), rng_(
 
 Exerciser::~Exerciser()
 {
-    frame_.reset();
     setUiServices(nullptr);
 }
 
@@ -100,10 +108,143 @@ void Exerciser::fail(const QString &why)
     note(text);
     std::fprintf(stderr, "exerciser: %s\nlast actions:\n%s\naction log: %s\n", qPrintable(text),
                  qPrintable(recentActions()), qPrintable(options_.logPath));
-    for (int i = 0; sims_ && i < sims_->count(); ++i)
-        std::fprintf(stderr, "--- COM%d (%s) ---\n%s\n", sims_->device(i).com, qPrintable(sims_->device(i).product),
-                     qPrintable(sims_->transcriptTail(i, 1500)));
+    for (const ExercisedDevice &d : devices_) {
+        QFile f(d.transcript);
+        if (f.open(QIODevice::ReadOnly)) {
+            if (f.size() > 1500)
+                f.seek(f.size() - 1500);
+            std::fprintf(stderr, "--- COM%d (%s) ---\n%s\n", d.com, qPrintable(d.product), f.readAll().constData());
+        }
+    }
+    std::fflush(stderr);
+    if (options_.endWithExit)
+        ::_exit(3);   // inside the real program: the run ends here, the supervisor reports it
     finish();
+}
+
+qint64 Exerciser::realBound(qint64 unscaledMs, qint64 floorMs) const
+{
+    return std::max(floorMs, qint64(double(unscaledMs) * scale_));
+}
+
+// ---- the window as a user sees it ----
+
+QWidget *Exerciser::window() const
+{
+    return host_.window();
+}
+
+QWidget *Exerciser::own(const char *name) const
+{
+    QWidget *w = window();
+    if (!w)
+        return nullptr;
+    // The left panel's buttons, then the top row: never a library form's control of the same name.
+    if (auto *panel = w->findChild<QWidget *>(QStringLiteral("OptionsPageControl"), Qt::FindDirectChildrenOnly))
+        if (auto *found = panel->findChild<QWidget *>(QLatin1String(name)))
+            return found;
+    return w->findChild<QWidget *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+}
+
+QWidget *Exerciser::defaultSheet() const
+{
+    QWidget *w = window();
+    auto *pages = w ? w->findChild<QWidget *>(QStringLiteral("PageControl1"), Qt::FindDirectChildrenOnly) : nullptr;
+    return pages ? pages->findChild<QWidget *>(QStringLiteral("DefaultSheet"), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+QList<QWidget *> Exerciser::deviceButtons() const
+{
+    QList<QWidget *> out;
+    if (QWidget *box = own("ScrollBox1"))
+        for (QPushButton *b : box->findChildren<QPushButton *>())
+            if (b->inherits("TCustomBitBtn") && b->isVisible())
+                out << b;
+    return out;
+}
+
+QWidget *Exerciser::shownForm() const
+{
+    if (QWidget *sheet = defaultSheet())
+        for (QWidget *w : sheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (isLibraryForm(w) && w->isVisible())
+                return w;
+    return nullptr;
+}
+
+QWidget *Exerciser::libraryFormOf(QWidget *w) const
+{
+    for (; w; w = w->parentWidget())
+        if (isLibraryForm(w))
+            return w;
+    return nullptr;
+}
+
+static QWidget *currentPage(QWidget *pages)
+{
+    auto *stack = qobject_cast<QStackedWidget *>(pages);
+    return stack ? stack->currentWidget() : nullptr;
+}
+
+bool Exerciser::productScreen() const
+{
+    QWidget *page = currentPage(own("OptionsPageControl"));
+    return page && page->objectName() == QLatin1String("OptionsSheet") && window()->isVisible();
+}
+
+bool Exerciser::deviceList() const
+{
+    QWidget *page = currentPage(own("OptionsPageControl"));
+    return page && page->objectName() == QLatin1String("ModemSheet");
+}
+
+bool Exerciser::idle() const
+{
+    return loopLevel() <= baseLoopLevel_ && !QApplication::activeModalWidget();
+}
+
+QString Exerciser::screenName() const
+{
+    if (QWidget *form = shownForm())
+        return QStringLiteral("tool %1").arg(QString::fromLatin1(form->metaObject()->className()));
+    if (productScreen())
+        return QStringLiteral("product screen");
+    if (deviceList())
+        return QStringLiteral("device list");
+    return QStringLiteral("no screen");
+}
+
+// Library forms come with their first showing; each is watched for being hidden.
+void Exerciser::watchForms()
+{
+    QWidget *sheet = defaultSheet();
+    if (!sheet)
+        return;
+    for (QWidget *w : sheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!isLibraryForm(w) || watchedForms_.contains(w))
+            continue;
+        watchedForms_.insert(w);
+        w->installEventFilter(this);
+        connect(w, &QObject::destroyed, this, [this, w] { watchedForms_.remove(w); });
+    }
+}
+
+bool Exerciser::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *form = qobject_cast<QWidget *>(watched);
+    if (form && form->inherits("TQuillonForm") && (event->type() == QEvent::Hide || event->type() == QEvent::Show)) {
+        const bool hidden = event->type() == QEvent::Hide;
+        // A window minimised hides its children without their being hidden themselves.
+        if (!hidden || form->isHidden()) {
+            for (const auto &watch : watches_) {
+                for (const QString &fault : watch->poll(clock_.elapsed()))
+                    QTimer::singleShot(0, this, [this, fault] { fail(fault); });
+                hidden ? watch->formHidden() : watch->formShown();
+            }
+            note(hidden ? QStringLiteral("configuration form hidden") : QStringLiteral("configuration form shown"));
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 // ---- the program's boxes and dialogs ----
@@ -111,6 +252,19 @@ void Exerciser::fail(const QString &why)
 int Exerciser::messageBox(QWidget *parent, const QString &text, const QString &caption, int buttons, int icon)
 {
     note(QStringLiteral("box shown: ") + QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')).left(120));
+    if (QWidget *form = libraryFormOf(parent); form && form->isHidden())
+        QTimer::singleShot(0, this, [this, text, form = QString::fromLatin1(form->metaObject()->className())] {
+            fail(QStringLiteral("%1 opened a box while hidden: \"%2\"").arg(form, text.left(120)));
+        });
+    for (const auto &watch : watches_)
+        watch->boxShown(text, clock_.elapsed());
+    if (endPressedMs_ >= 0 && text.startsWith(QLatin1String("There is currently a product update in progress")))
+        endPressedMs_ = -1;   // refused: pressed again once the box is answered
+    if (probe_.active && text.startsWith(QLatin1String("There is currently a product update in progress"))) {
+        if (probe_.refusedSinceMs < 0)
+            probe_.refusedSinceMs = clock_.elapsed();
+        probe_.pressAgainAtMs = clock_.elapsed() + realBound(2000, 300);
+    }
     const int answer = gQtServices->messageBox(parent, text, caption, buttons, icon);
     note(QStringLiteral("box answered %1").arg(answer));
     return answer;
@@ -129,6 +283,8 @@ void Exerciser::dialogPause(QWidget *parent, int ms)
 QString Exerciser::openFileName(QWidget *parent, const QString &title, const QString &, const QString &)
 {
     note(QStringLiteral("open dialog: ") + title);
+    if (QWidget *form = libraryFormOf(parent); form && form->isHidden())
+        QTimer::singleShot(0, this, [this, title] { fail(QStringLiteral("a hidden form opened a file dialog: ") + title); });
     const QPointer<QWidget> owner(parent);
     dialogPause(parent, 20 + pick(300));
     if (parent && !owner) {   // as a real dialog: gone with its parent, nothing chosen
@@ -216,41 +372,35 @@ QString Exerciser::randomText()
     return text;
 }
 
+void Exerciser::useDevices(const QList<ExercisedDevice> &devices)
+{
+    devices_ = devices;
+    for (const ExercisedDevice &d : devices_) {
+        returnAtMs_ << -1;
+        if (d.product == QLatin1String("isdnta"))
+            watches_ << std::make_shared<exerciser::TranscriptWatch>(
+                d.transcript, QStringLiteral("COM%1").arg(d.com), exerciser::TranscriptWatch::Settings{});
+    }
+}
+
 void Exerciser::startDevices()
 {
     sims_ = std::make_unique<SimDevices>(options_.root);
-    tapiMode_ = chance(30);
-    const struct { const char *product; const char *registryKey; const char *serial; const char *tapi; } kinds[] = {
-        {"isdnta", "ISDN TA", "QB0001", "Varnel Brenmoor ISDN TA"},
-        {"56k", "Business Modem", "TL0001", "Varnel Tallyline 56K Business Modem"},
-        {"idsl", nullptr, "", "Varnel Lumora IDSL Modem"},
-    };
-    int com = 1;
-    for (const auto &k : kinds) {
-        if (k.product != kinds[0].product && chance(25))
-            continue;   // not every machine has every product
-        if (k.registryKey)
-            reg::writeString(RegRoot::LocalMachine,
-                             QStringLiteral("Software\\Varnel\\Tallyline\\Portdeck\\%1").arg(QLatin1String(k.registryKey)),
-                             "Serial Number1", QLatin1String(k.serial));
-        const QString tapi = tapiMode_ ? QString::fromLatin1(k.tapi) : QString();
-        QStringList extra;
-        if (k.product == kinds[0].product && chance(35))
-            extra << QStringLiteral("--country") << QString::number(1 + pick(6));   // a European line
-        if (!sims_->add(QLatin1String(k.product), com, QLatin1String(k.serial), tapi, extra))
-            note(QStringLiteral("tallysim %1 did not start").arg(QLatin1String(k.product)));
-        note(QStringLiteral("device %1 on COM%2%3 %4").arg(QLatin1String(k.product)).arg(com)
-                 .arg(tapiMode_ ? QStringLiteral(" (TAPI)") : QString(), extra.join(QLatin1Char(' '))));
-        returnAtMs_ << -1;
-        com += 1 + pick(2);
-    }
+    ownBlocking = true;
+    const QList<ExercisedDevice> devices = sims_->startTypical(rng_, tapiMode_, [this](const QString &s) { note(s); });
+    ownBlocking = false;
+    useDevices(devices);
 }
 
 void Exerciser::startProgram()
 {
     restartAtMs_ = -1;
-    terminated_ = false;
     ++programs_;
+    // Part of the programs run at the real clock: a wait that freezes the
+    // window lasts there as long as a user would see it.
+    const bool slow = pick(100) < options_.slowPercent;
+    scale_ = slow ? 1.0 : options_.fastScale;
+    slowPrograms_ += slow;
     const QString language = chance(50) ? QStringLiteral("407") : QStringLiteral("409");
     reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Language", "ID", language);
     QStringList args{QStringLiteral("/l")};
@@ -258,393 +408,67 @@ void Exerciser::startProgram()
         args << QStringLiteral("/y");
     if (tapiMode_)
         args << QStringLiteral("/t");
-    note(QStringLiteral("start Portdeck %1, language %2").arg(args.join(QLatin1Char(' ')), language));
-    frame_ = std::make_unique<TcontainerFrame>(args, dictionary_.get());
-    frame_->terminateApplication = [this] {
-        terminated_ = true;
-        frame_->appTerminated = true;
-        note(QStringLiteral("Portdeck terminated"));
-    };
-    frame_->createDialogs();
-    frame_->show();
-    ownChildren_ = frame_->DefaultSheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    stuckSinceMs_ = -1;
+    note(QStringLiteral("start Portdeck %1, language %2, clock %3").arg(args.join(QLatin1Char(' ')), language).arg(scale_));
+    host_.startProgram(args, scale_);
+    watchedForms_.clear();
+    probe_ = Probe{};
+    blockedSinceMs_ = -1;
+    nextProbeMs_ = clock_.elapsed() + realBound(3000 + pick(8000), 2000 + pick(6000));
+    const qint64 restartWindow = scale_ >= 0.5 ? tl::ticksToUnscaledMs(30) : 0;
+    for (const auto &watch : watches_)
+        watch->setSettings({realBound(60000, 5000), restartWindow});
 }
 
-void Exerciser::endProgram()
+void Exerciser::programEnded()
 {
-    note(QStringLiteral("Portdeck window destroyed"));
-    frame_.reset();
+    note(QStringLiteral("Portdeck ended"));
+    for (const auto &watch : watches_)
+        watch->formShown();   // a form of the next program is watched afresh
+    host_.dropProgram();
     restartAtMs_ = clock_.elapsed() + 100 + pick(400);
 }
 
 int Exerciser::run()
 {
-    clock_.start();
     note(QStringLiteral("seed %1, %2 s, root %3").arg(options_.seed).arg(options_.seconds).arg(options_.root));
-    QDir::setCurrent(options_.root);
-    dictionary_ = std::make_unique<PortdeckDictionary>();
-    startDevices();
-    startProgram();
+    if (host_.canRestart())
+        startProgram();
+    else
+        scale_ = tl::timeScale();
 
     beatTimer_.setInterval(100);
     connect(&beatTimer_, &QTimer::timeout, this, [this] {
         lastBeat = clock_.elapsed();
-        if (loopLevel() <= 1)
+        if (loopLevel() <= baseLoopLevel_)
             topLevelSeenMs_ = clock_.elapsed();
     });
     beatTimer_.start();
-    wayOutTimer_.setInterval(250);
-    connect(&wayOutTimer_, &QTimer::timeout, this, [this] { checkWayOut(); });
-    wayOutTimer_.start();
+    checkTimer_.setInterval(250);
+    connect(&checkTimer_, &QTimer::timeout, this, [this] { check(); });
+    checkTimer_.start();
     actionTimer_.setSingleShot(true);
     connect(&actionTimer_, &QTimer::timeout, this, [this] { act(); });
     actionTimer_.start(300);
+    if (!host_.canRestart())
+        return 0;   // inside the real program: its own loop runs the session
 
     QApplication::exec();
-    frame_.reset();
+    host_.dropProgram();
     if (sims_)
         sims_->stopAll();
-    note(QStringLiteral("%1 after %2 actions, %3 program starts").arg(failures_ ? "FAILED" : "passed")
-             .arg(actions_).arg(programs_));
-    std::fprintf(stderr, "exerciser: seed %llu %s: %d actions, %d program starts, %lld ms\n",
-                 static_cast<unsigned long long>(options_.seed), failures_ ? "FAILED" : "passed", actions_,
-                 programs_, static_cast<long long>(clock_.elapsed()));
+    note(summary());
+    std::fprintf(stderr, "exerciser: %s\n", qPrintable(summary()));
     return failures_ ? 1 : 0;
 }
 
-void Exerciser::finish()
+QString Exerciser::summary() const
 {
-    if (finishing_)
-        return;
-    finishing_ = true;
-    actionTimer_.stop();
-    wayOutTimer_.stop();
-    note(QStringLiteral("finishing"));
-    // Every box answered and every nested loop returned before the window goes.
-    auto *closer = new QTimer(this);
-    closer->setInterval(50);
-    connect(closer, &QTimer::timeout, this, [this, closer] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->reject();
-            else
-                modal->close();
-            return;
-        }
-        if (loopLevel() > 1)
-            return;
-        closer->stop();
-        frame_.reset();
-        QApplication::quit();
-    });
-    closer->start();
-}
-
-void Exerciser::act()
-{
-    if (finishing_)
-        return;
-    if (clock_.elapsed() >= qint64(options_.seconds) * 1000) {
-        finish();
-        return;
-    }
-    // The next action is due whatever this one does, so it may land inside a wait this one starts.
-    actionTimer_.start(pick(5) == 0 ? 0 : pick(250));
-    ++actions_;
-
-    for (int i = 0; i < int(returnAtMs_.size()); ++i) {
-        if (returnAtMs_[i] >= 0 && clock_.elapsed() >= returnAtMs_[i]) {
-            returnAtMs_[i] = -1;
-            note(QStringLiteral("COM%1 comes back").arg(sims_->device(i).com));
-            sims_->comeBack(i);
-        }
-    }
-    if (!frame_) {
-        if (restartAtMs_ >= 0 && clock_.elapsed() >= restartAtMs_)
-            startProgram();
-        return;
-    }
-    if (terminated_) {
-        if (loopLevel() <= 1)
-            endProgram();
-        return;
-    }
-    if (loopLevel() > 8) {   // deep enough: only the boxes are answered
-        actInBox();
-        return;
-    }
-    // Inside a wait, the ways out are what the program must survive most.
-    if (loopLevel() >= 2 && chance(10)) {
-        const int way = pick(10);
-        if (way < 5) {
-            if (usable(frame_->backbtn)) {
-                note(QStringLiteral("click backbtn inside a wait"));
-                QTest::mouseClick(frame_->backbtn, Qt::LeftButton, {}, QPoint(20, 10));
-            }
-        } else if (way < 8) {
-            clickToolButton(true);
-        } else {
-            closeWindow();
-        }
-        return;
-    }
-    if (QApplication::activeModalWidget() && chance(70)) {
-        actInBox();
-        return;
-    }
-    // On a tool screen the user mostly works in the tool.
-    const int r = shownForm() && chance(50) ? 30 + pick(32) : pick(100);
-    if (r < 18)
-        clickToolButton(false);
-    else if (r < 30)
-        clickDeviceButton();
-    else if (r < 62)
-        actInForm();
-    else if (r < 72)
-        clickTab();
-    else if (r < 78)
-        pressKey();
-    else if (r < 86)
-        switchFault();
-    else if (r == 86 && chance(50))
-        clickToolButton(true);
-    else if (r == 87 && chance(30))
-        closeWindow();
-    // else: the user waits
-}
-
-// ---- actions ----
-
-void Exerciser::clickDeviceButton()
-{
-    QList<QWidget *> buttons;
-    for (TCustomBitBtn *b : frame_->deviceButtons)
-        if (usable(b))
-            buttons << b;
-    if (buttons.isEmpty())
-        return;
-    QWidget *b = buttons[pick(int(buttons.size()))];
-    note(QStringLiteral("click device button ") + describe(b));
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(20, 10));
-}
-
-void Exerciser::clickToolButton(bool exitToo)
-{
-    QList<PanelButton *> buttons;
-    if (exitToo) {
-        buttons = {frame_->TerminateBtn, frame_->ExitBtn};
-    } else {
-        // The ISDN TA's screens, where most waits are, come up more often.
-        buttons = {frame_->detectBtn, frame_->appwizBtn, frame_->appwizBtn, frame_->appwizBtn, frame_->terminalbtn,
-                   frame_->flashdiskbtn, frame_->SpidBtn, frame_->SpidBtn, frame_->protomonitorbtn,
-                   frame_->backbtn, frame_->updatebtn,
-                   frame_->helpBtn, frame_->OnlineManualBtn, frame_->supportBtn, frame_->contactsBtn};
-        if (!chance(20))   // the top row is used less often
-            buttons.erase(buttons.end() - 4, buttons.end());
-    }
-    QList<PanelButton *> usableButtons;
-    for (PanelButton *b : buttons)
-        if (usable(b))
-            usableButtons << b;
-    if (usableButtons.isEmpty())
-        return;
-    PanelButton *b = usableButtons[pick(int(usableButtons.size()))];
-    note(QStringLiteral("click ") + b->objectName());
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(20, 10));
-}
-
-QWidget *Exerciser::shownForm() const
-{
-    for (QWidget *w : frame_->DefaultSheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (!ownChildren_.contains(w) && w->isVisible())
-            return w;
-    return nullptr;
-}
-
-QList<QWidget *> Exerciser::candidates(QWidget *root) const
-{
-    QList<QWidget *> out;
-    if (!root)
-        return out;
-    for (QWidget *w : root->findChildren<QWidget *>()) {
-        if (!usable(w))
-            continue;
-        if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QLineEdit *>(w)
-            || qobject_cast<QAbstractSpinBox *>(w))
-            out << w;
-    }
-    return out;
-}
-
-void Exerciser::actInForm()
-{
-    QList<QWidget *> widgets = candidates(shownForm());
-    // The main window's own controls: the call log page and its buttons.
-    if (frame_->PageControl_Info->isVisible())
-        widgets += candidates(frame_->PageControl_Info->currentWidget());
-    if (QWidget *window = QApplication::activeModalWidget())
-        widgets += candidates(window);
-    if (widgets.isEmpty())
-        return;
-    QWidget *w = widgets[pick(int(widgets.size()))];
-    // The ways out of a tool are taken less often than its other controls.
-    static const QRegularExpression leaving(QStringLiteral("Cancel|Abbrechen|Back|Zurück|Done|Fertig|Close|Schlie"));
-    if (auto *b = qobject_cast<QAbstractButton *>(w); b && b->text().contains(leaving) && chance(60))
-        w = widgets[pick(int(widgets.size()))];
-    if (auto *combo = qobject_cast<QComboBox *>(w)) {
-        if (combo->count() == 0)
-            return;
-        note(QStringLiteral("choose in ") + describe(combo));
-        combo->setFocus();
-        QTest::keyClick(combo, chance(50) ? Qt::Key_Down : Qt::Key_Up);
-    } else if (auto *edit = qobject_cast<QLineEdit *>(w)) {
-        const QString text = randomText();
-        note(QStringLiteral("type \"%1\" into %2").arg(text, describe(edit)));
-        edit->setFocus();
-        if (chance(40))
-            edit->selectAll();
-        QTest::keyClicks(edit, text);
-    } else if (auto *spin = qobject_cast<QAbstractSpinBox *>(w)) {
-        note(QStringLiteral("step ") + describe(spin));
-        spin->setFocus();
-        QTest::keyClick(spin, chance(50) ? Qt::Key_Up : Qt::Key_Down);
-    } else {
-        note(QStringLiteral("click ") + describe(w));
-        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(std::min(8, w->width() / 2), w->height() / 2));
-        // An impatient second click, often inside the first one's wait.
-        if (chance(15)) {
-            QTimer::singleShot(pick(40), this, [this, target = QPointer<QWidget>(w)] {
-                if (!finishing_ && usable(target)) {
-                    note(QStringLiteral("click again ") + describe(target));
-                    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(std::min(8, target->width() / 2),
-                                                                         target->height() / 2));
-                }
-            });
-        }
-    }
-}
-
-void Exerciser::actInBox()
-{
-    QWidget *modal = QApplication::activeModalWidget();
-    if (!modal)
-        return;
-    QList<QAbstractButton *> buttons;
-    for (QAbstractButton *b : modal->findChildren<QAbstractButton *>())
-        if (usable(b))
-            buttons << b;
-    if (!buttons.isEmpty() && chance(80)) {
-        QAbstractButton *b = buttons[pick(int(buttons.size()))];
-        note(QStringLiteral("answer box with ") + describe(b));
-        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(std::min(8, b->width() / 2), b->height() / 2));
-    } else {
-        const bool escape = chance(60);
-        note(QStringLiteral("press %1 in box %2").arg(escape ? "Escape" : "Enter", describe(modal)));
-        QTest::keyClick(modal, escape ? Qt::Key_Escape : Qt::Key_Return);
-    }
-}
-
-void Exerciser::clickTab()
-{
-    QList<QTabBar *> bars;
-    for (QTabBar *bar : frame_->findChildren<QTabBar *>())
-        if (usable(bar) && bar->count() > 0)
-            bars << bar;
-    if (bars.isEmpty())
-        return;
-    QTabBar *bar = bars[pick(int(bars.size()))];
-    const int tab = pick(bar->count());
-    if (!bar->isTabVisible(tab) || !bar->isTabEnabled(tab))
-        return;
-    note(QStringLiteral("tab \"%1\" of %2").arg(bar->tabText(tab), describe(bar->parentWidget())));
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-}
-
-void Exerciser::pressKey()
-{
-    QWidget *target = QApplication::activeModalWidget();
-    if (!target)
-        target = QApplication::focusWidget();
-    if (!target)
-        target = frame_.get();
-    if (chance(10)) {   // the window's popup menu has the About box
-        note(QStringLiteral("menu About..."));
-        frame_->AboutPortdeck1->trigger();
-        return;
-    }
-    const bool escape = chance(50);
-    note(QStringLiteral("press %1 in %2").arg(escape ? "Escape" : "Enter", describe(target)));
-    QTest::keyClick(target, escape ? Qt::Key_Escape : Qt::Key_Return);
-}
-
-void Exerciser::switchFault()
-{
-    if (!sims_ || sims_->count() == 0)
-        return;
-    const int i = pick(sims_->count());
-    const int com = sims_->device(i).com;
-    const int r = pick(100);
-    if (r < 45) {
-        note(QStringLiteral("COM%1 faults off").arg(com));
-        sims_->setFaults(i, QString());
-    } else if (r < 80) {
-        const QString faults = randomFaults();
-        note(QStringLiteral("COM%1 faults %2").arg(com).arg(faults));
-        sims_->setFaults(i, faults);
-    } else if (r < 92) {
-        note(QStringLiteral("COM%1 USB reset").arg(com));
-        sims_->reset(i);
-    } else if (returnAtMs_[i] < 0) {
-        returnAtMs_[i] = clock_.elapsed() + 200 + pick(3000);
-        note(QStringLiteral("COM%1 vanishes until %2 ms").arg(com).arg(returnAtMs_[i]));
-        sims_->vanish(i);
-    }
-}
-
-void Exerciser::closeWindow()
-{
-    note(QStringLiteral("close the window"));
-    frame_->close();
-}
-
-// ---- the way-out check ----
-
-void Exerciser::checkWayOut()
-{
-    if (!frame_ || terminated_ || finishing_) {
-        stuckSinceMs_ = -1;
-        return;
-    }
-    // A wait that never returns keeps answering events, so the watchdog does not see it.
-    const qint64 nestedMs = clock_.elapsed() - topLevelSeenMs_;
-    if (nestedMs > qint64(options_.stuckSeconds) * 2000) {
-        fail(QStringLiteral("a nested loop has been running for %1 ms (level %2)").arg(nestedMs).arg(loopLevel()));
-        return;
-    }
-    const bool idle = loopLevel() <= 1 && !QApplication::activeModalWidget();
-    const bool productScreen = frame_->modemSelected != QLatin1String("None") && frame_->isVisible();
-    // A tool form shown must offer a button of its own; without one, Back must be there.
-    QWidget *form = shownForm();
-    bool formWay = false;
-    for (QWidget *w : candidates(form))
-        formWay = formWay || qobject_cast<QPushButton *>(w);
-    const bool wayOut = form ? formWay : frame_->backbtn->isEnabled();
-    if (!idle || !productScreen || wayOut) {
-        stuckSinceMs_ = -1;
-        return;
-    }
-    if (stuckSinceMs_ < 0) {
-        stuckSinceMs_ = clock_.elapsed();
-        return;
-    }
-    if (clock_.elapsed() - stuckSinceMs_ < qint64(options_.stuckSeconds) * 1000)
-        return;
-    QStringList enabled;
-    for (PanelButton *b : {frame_->appwizBtn, frame_->terminalbtn, frame_->flashdiskbtn, frame_->updatebtn,
-                           frame_->SpidBtn, frame_->protomonitorbtn, frame_->backbtn, frame_->TerminateBtn})
-        enabled << QStringLiteral("%1=%2%3").arg(b->objectName()).arg(b->isEnabled()).arg(b->isVisible() ? "" : "(hidden)");
-    fail(QStringLiteral("no way out of the %1 screen for %2 s: control=%3 activity=%4 form=%5 %6")
-             .arg(frame_->modemSelected).arg(options_.stuckSeconds).arg(frame_->control, frame_->currentActivity,
-                                                                          describe(shownForm()), enabled.join(' ')));
+    return QStringLiteral("seed %1 %2: %3 actions, %4 program starts (%5 at the real clock), %6 ways out, %7 ms")
+        .arg(options_.seed)
+        .arg(failures_ ? "FAILED" : "passed")
+        .arg(actions_)
+        .arg(programs_)
+        .arg(slowPrograms_)
+        .arg(probes_)
+        .arg(clock_.elapsed());
 }

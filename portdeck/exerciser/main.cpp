@@ -1,7 +1,14 @@
 // portdeck_exerciser: a randomized user of Portdeck against emulated devices.
 //
 //   portdeck_exerciser [--seed N] [--seconds S] [--log FILE] [--time-scale X]
-//                      [--watchdog S] [--stuck S]
+//                      [--watchdog S] [--stuck S] [--slow PERCENT]
+//                      [--real-process]
+//
+// By default the window runs in the exerciser's own process, and a new one
+// is made whenever one ended. With --real-process the real portdeck program
+// is started again and again, the exerciser inside it (a library loaded into
+// it), and each ends by its own exit path; this process starts the devices,
+// switches their faults and sees every program end.
 //
 // Exit status 0 when the run passed, 1 when it found a fault (the reason, the
 // seed and the last actions on stderr, every action in the log), 2 on bad
@@ -10,15 +17,16 @@
 
 #include "clock.h"
 #include "exerciser.h"
+#include "inprocess.h"
+#include "supervisor.h"
+#include "watchdog.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <thread>
 #include <unistd.h>
 
@@ -35,29 +43,14 @@ void onCrash(int sig)
     std::raise(sig);
 }
 
-// Aborts the process when the event loop has not answered for too long.
-void watch(const Exerciser &exerciser, const ExerciserOptions &options, const std::atomic<bool> &done)
-{
-    const qint64 limit = qint64(options.watchdogSeconds) * 1000;
-    while (!done) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        const qint64 silent = exerciser.elapsedMs() - exerciser.lastBeat;
-        if (!done && silent > limit) {
-            std::fprintf(stderr,
-                         "exerciser: FAILED (seed %llu): the event loop has not answered for %lld ms\n"
-                         "last actions:\n%s\naction log: %s\n",
-                         static_cast<unsigned long long>(options.seed), static_cast<long long>(silent),
-                         qPrintable(exerciser.recentActions()), qPrintable(options.logPath));
-            std::fflush(stderr);
-            std::abort();
-        }
-    }
-}
-
-bool parse(int argc, char **argv, ExerciserOptions &o, QByteArray &scale)
+bool parse(int argc, char **argv, ExerciserOptions &o, QByteArray &scale, bool &realProcess)
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = argv[i];
+        if (arg == "--real-process") {
+            realProcess = true;
+            continue;
+        }
         if (i + 1 >= argc)
             return false;
         const QByteArray value = argv[++i];
@@ -74,12 +67,14 @@ bool parse(int argc, char **argv, ExerciserOptions &o, QByteArray &scale)
             o.watchdogSeconds = value.toInt(&ok);
         else if (arg == "--stuck")
             o.stuckSeconds = value.toInt(&ok);
+        else if (arg == "--slow")
+            o.slowPercent = value.toInt(&ok);
         else
             return false;
         if (!ok)
             return false;
     }
-    return true;
+    return o.slowPercent >= 0 && o.slowPercent <= 100;
 }
 
 } // namespace
@@ -91,17 +86,20 @@ int main(int argc, char **argv)
     QByteArray scale = qgetenv("TALLYLINE_TIME_SCALE");
     if (scale.isEmpty())
         scale = "0.05";
-    if (!parse(argc, argv, options, scale)) {
+    bool realProcess = false;
+    if (!parse(argc, argv, options, scale, realProcess)) {
         std::fprintf(stderr, "usage: portdeck_exerciser [--seed N] [--seconds S] [--log FILE] [--time-scale X]"
-                             " [--watchdog S] [--stuck S]\n");
+                             " [--watchdog S] [--stuck S] [--slow PERCENT] [--real-process]\n");
         return 2;
     }
+    options.fastScale = scale.toDouble() > 0 ? scale.toDouble() : 0.05;
     if (options.logPath.isEmpty())
         options.logPath = QStringLiteral("exerciser-%1.log").arg(options.seed);
     if (!options.logPath.startsWith(QLatin1Char('/')))   // the run moves into its own directory
         options.logPath = QDir::currentPath() + QLatin1Char('/') + options.logPath;
-    std::fprintf(stderr, "exerciser: seed %llu, %d s, action log %s\n",
-                 static_cast<unsigned long long>(options.seed), options.seconds, qPrintable(options.logPath));
+    QFile::remove(options.logPath);
+    std::fprintf(stderr, "exerciser: seed %llu, %d s%s, action log %s\n", static_cast<unsigned long long>(options.seed),
+                 options.seconds, realProcess ? ", real portdeck processes" : "", qPrintable(options.logPath));
 
     gCrashNoteLength = size_t(std::snprintf(gCrashNote, sizeof gCrashNote,
                                             "exerciser: FAILED (seed %llu): crashed; action log %s\n",
@@ -111,25 +109,28 @@ int main(int argc, char **argv)
     for (int sig : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
         std::signal(sig, onCrash);
 
-    // A machine state of its own, the emulators on the same clock, no display needed.
+    // A machine state of its own, the emulators on the fast clock, no display needed.
     QTemporaryDir root;
     options.root = root.path();
     qputenv("TALLYLINE_ROOT", root.path().toLocal8Bit());
     qputenv("TALLYLINE_TIME_SCALE", scale);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QDir::setCurrent(options.root);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);   // the window comes and goes within one run
-    tl::setTimeScale(scale.toDouble());
+    tl::setTimeScale(options.fastScale);
+
+    if (realProcess)
+        return superviseRealPrograms(options);
 
     int status = 0;
     {
-        Exerciser exerciser(options);
-        std::atomic<bool> done{false};
-        std::thread watchdog(watch, std::cref(exerciser), std::cref(options), std::cref(done));
+        InProcessHost host;
+        Exerciser exerciser(options, host);
+        exerciser.startDevices();
+        Watchdog watchdog(exerciser, options);
         status = exerciser.run();
-        done = true;
-        watchdog.join();
     }
     return status;
 }

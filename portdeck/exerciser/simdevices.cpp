@@ -1,6 +1,7 @@
 #include "simdevices.h"
 
 #include "paths.h"
+#include "registry.h"
 
 #include <QFile>
 #include <csignal>
@@ -44,7 +45,7 @@ bool SimDevices::start(Device &d)
     faults.close();
     QStringList args{"--product", d.product, "--com", QString::number(d.com),
                      "--link", root_ + QStringLiteral("/ttyCOM%1").arg(d.com),
-                     "--log", root_ + QStringLiteral("/COM%1.log").arg(d.com),
+                     "--log", root_ + QStringLiteral("/COM%1.log").arg(d.com), "--log-times",
                      "--state", root_ + QStringLiteral("/COM%1.state").arg(d.com),
                      "--fault-file", faultFile(d)};
     const QString serial = serialOf(d);
@@ -109,6 +110,11 @@ void SimDevices::stopAll()
         vanish(i);
 }
 
+QString SimDevices::transcriptPath(int i) const
+{
+    return root_ + QStringLiteral("/COM%1.log").arg(devices_[size_t(i)].com);
+}
+
 QString SimDevices::transcriptTail(int i, int bytes) const
 {
     QFile f(root_ + QStringLiteral("/COM%1.log").arg(devices_[size_t(i)].com));
@@ -117,4 +123,37 @@ QString SimDevices::transcriptTail(int i, int bytes) const
     if (f.size() > bytes)
         f.seek(f.size() - bytes);
     return QString::fromLatin1(f.readAll());
+}
+
+QList<ExercisedDevice> SimDevices::startTypical(std::mt19937_64 &rng, bool &tapiMode,
+                                                const std::function<void(const QString &)> &note)
+{
+    const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    tapiMode = pick(100) < 30;
+    const struct { const char *product; const char *registryKey; const char *serial; const char *tapi; } kinds[] = {
+        {"isdnta", "ISDN TA", "QB0001", "Varnel Brenmoor ISDN TA"},
+        {"56k", "Business Modem", "TL0001", "Varnel Tallyline 56K Business Modem"},
+        {"idsl", nullptr, "", "Varnel Lumora IDSL Modem"},
+    };
+    QList<ExercisedDevice> out;
+    int com = 1;
+    for (const auto &k : kinds) {
+        if (k.product != kinds[0].product && pick(100) < 25)
+            continue;
+        if (k.registryKey)
+            reg::writeString(RegRoot::LocalMachine,
+                             QStringLiteral("Software\\Varnel\\Tallyline\\Portdeck\\%1").arg(QLatin1String(k.registryKey)),
+                             "Serial Number1", QLatin1String(k.serial));
+        QStringList extra;
+        if (k.product == kinds[0].product && pick(100) < 35)
+            extra << QStringLiteral("--country") << QString::number(1 + pick(6));   // a European line
+        const QString tapi = tapiMode ? QString::fromLatin1(k.tapi) : QString();
+        if (!add(QLatin1String(k.product), com, QLatin1String(k.serial), tapi, extra))
+            note(QStringLiteral("tallysim %1 did not start").arg(QLatin1String(k.product)));
+        note(QStringLiteral("device %1 on COM%2%3 %4").arg(QLatin1String(k.product)).arg(com)
+                 .arg(tapiMode ? QStringLiteral(" (TAPI)") : QString(), extra.join(QLatin1Char(' '))));
+        out << ExercisedDevice{QLatin1String(k.product), com, transcriptPath(count() - 1)};
+        com += 1 + pick(2);
+    }
+    return out;
 }

@@ -6,8 +6,17 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <random>
 #include <vector>
+
+// A device of the run, as far as the exerciser needs to know it.
+struct ExercisedDevice {
+    QString product;   // tallysim's --product
+    int com = 0;
+    QString transcript;
+};
 
 class SimDevices {
 public:
@@ -39,6 +48,15 @@ public:
     bool comeBack(int i);
     void stopAll();
     QString transcriptTail(int i, int bytes) const;
+    // What the device received and sent, with the time of each line.
+    QString transcriptPath(int i) const;
+
+    // The devices of a run: always an ISDN TA (on a European line one time in
+    // three), the business modem and the IDSL modem each three times in four,
+    // registered for TAPI three runs in ten; their serial numbers recorded as
+    // seen before, so that no first-installation screens take over.
+    QList<ExercisedDevice> startTypical(std::mt19937_64 &rng, bool &tapiMode,
+                                        const std::function<void(const QString &)> &note);
 
 private:
     bool start(Device &d);

@@ -62,9 +62,11 @@ protected:
     void start(const QStringList &args = {"/l"})
     {
         frame = std::make_unique<TcontainerFrame>(args);
-        frame->terminateApplication = [this] {
+        // The window may end while it is being destroyed (an exit that waited
+        // for a loop): the hook holds the window itself, not the fixture's pointer.
+        frame->terminateApplication = [this, window = frame.get()] {
             terminated = true;
-            frame->appTerminated = true;
+            window->appTerminated = true;
         };
         frame->milestone = [this](const QString &what) { milestones << what; };
         frame->show();

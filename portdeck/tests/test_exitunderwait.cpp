@@ -2,6 +2,7 @@
 // against tallysim with the real libraries: the libraries go only once their
 // loops have returned, their open boxes are closed, and the exit is logged.
 
+#include "clock.h"
 #include "tooltestfixture.h"
 
 #include <QApplication>
@@ -335,4 +336,96 @@ TEST_F(ExitUnderWait, ExitInsideAToolsDialogAfterABoxOpenedAtStartUp)
         expectEndedCleanly();
     });
     mainLoop.exec();
+}
+
+// Back hides the configuration; in TAPI mode the hiding asks the device for
+// its country first, and the user chooses Protocol Decode meanwhile. The
+// decoder is the one tool shown afterwards, and Back leaves it.
+TEST_F(ExitUnderWait, AnotherToolChosenWhileBackHidesTheTool)
+{
+    registerSerial("ISDN TA", "QB0001");
+    if (!sim("isdnta", 1, {"--serial", "QB0001", "--tapi-name", "Varnel Brenmoor ISDN TA"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start({"/l", "/t"});
+    openProduct("ISDNTA");
+    ASSERT_TRUE(waitFor([&] { return frame->appwizBtn->isEnabled(); }));
+    click(frame->appwizBtn);
+    QWidget *configuration = shownForm();
+    ASSERT_NE(configuration, nullptr);
+    ASSERT_TRUE(waitFor([&] { return frame->protomonitorbtn->isEnabled() && frame->backbtn->isEnabled(); }));
+    setFaults(1, "baud=600");   // the country's answer takes a moment
+    onceInside([&] { return frame->control == "Appwizard" && !frame->backbtn->isEnabled(); },
+               [&] { click(frame->protomonitorbtn); });
+    click(frame->backbtn);
+    setFaults(1, "");
+    EXPECT_GT(nestedLevel, 0);
+    EXPECT_EQ(frame->control, "Decoder");
+    QWidget *decoder = formNamed("TWicketForm");
+    ASSERT_NE(decoder, nullptr);
+    EXPECT_TRUE(decoder->isVisible());
+    EXPECT_FALSE(configuration->isVisible());
+    EXPECT_TRUE(frame->backbtn->isEnabled());
+
+    click(frame->backbtn);
+    EXPECT_TRUE(waitFor([&] { return frame->control == "None" && frame->backbtn->isEnabled(); }));
+    EXPECT_FALSE(decoder->isVisible());
+    EXPECT_EQ(shownForm(), nullptr);
+}
+
+// The decoder's file dialog is still open when the user goes Back; the
+// capture picked afterwards cannot be read, and the hidden decoder opens no
+// box over the product screen to say so.
+TEST_F(ExitUnderWait, ACaptureChosenAfterTheDecoderWasLeftOpensNoBox)
+{
+    registerSerial("ISDN TA", "QB0001");
+    if (!sim("isdnta", 1, {"--serial", "QB0001"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    openProduct("ISDNTA");
+    ASSERT_TRUE(waitFor([&] { return frame->protomonitorbtn->isEnabled(); }));
+    click(frame->protomonitorbtn);
+    QWidget *decoder = shownForm();
+    ASSERT_NE(decoder, nullptr);
+    ui.fileAnswers << root.file("gone.bin");   // a capture the decoder cannot read
+    ui.onFileDialog = [&](const QString &) { click(frame->backbtn); };
+    inForm<QPushButton>(decoder, "OpenCaptureBtn")->click();
+    ui.onFileDialog = nullptr;
+    QTest::qWait(tl::ticksToMs(40));
+    EXPECT_EQ(frame->control, "None");
+    EXPECT_FALSE(decoder->isVisible());
+    EXPECT_EQ(ui.messages(), QStringList());
+}
+
+// Back while the updater's question is up, nobody answering it: the question
+// goes with the screen, and the update does not start.
+TEST_F(ExitUnderWait, BackWhileTheUpdatersQuestionIsUpTakesTheQuestionAlong)
+{
+    registerSerial("Business Modem", "TL0005");
+    if (!sim("56k", 2, {"--serial", "TL0005"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    openProduct("56KModem");
+    click(frame->flashdiskbtn);
+    QWidget *form = shownForm();
+    ASSERT_NE(form, nullptr);
+    auto *date = inForm<QLabel>(form, "FirmwareDateValue");
+    ASSERT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
+    QFile f(root.file("fw.bin"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("VARNEL-FW 5172 05/01/00\r\n" + QByteArray(2000, 'x'));
+    f.close();
+    ui.fileAnswers << f.fileName();
+    inForm<QPushButton>(form, "BrowseBtn")->click();
+    useRealBoxes();
+    bool boxGone = false;
+    onceInside([&] { return openBox() != nullptr; }, [&] {
+        click(frame->backbtn);
+        boxGone = openBox() == nullptr;
+    });
+    click(inForm<QPushButton>(form, "UpdateBtn"));
+    EXPECT_GT(nestedLevel, 0);
+    EXPECT_TRUE(boxGone);
+    EXPECT_EQ(frame->control, "None");
+    EXPECT_EQ(frame->libs.updater.UpdateIsInProgress(), 0);
+    EXPECT_FALSE(transcript(2).contains("AT~D"));
 }

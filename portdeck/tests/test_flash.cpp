@@ -3,6 +3,7 @@
 // information sheet shows the new date; other buttons are refused meanwhile.
 // A device that does not come back ends the update without hanging Portdeck.
 
+#include "clock.h"
 #include "tooltestfixture.h"
 
 #include <QLabel>
@@ -60,6 +61,34 @@ protected:
         EXPECT_NE(frame->libs.updater.UpdateIsInProgress(), 0);
         return form;
     }
+    // Opens the updater's screen, picks the image and presses Update; while
+    // the confirmation is up, whileAsked runs (a button of the main window),
+    // then the user answers Yes.
+    void updateAnsweredLate(const std::function<void()> &whileAsked)
+    {
+        click(frame->flashdiskbtn);
+        QWidget *form = shownForm();
+        ASSERT_NE(form, nullptr);
+        auto *date = inForm<QLabel>(form, "FirmwareDateValue");
+        ASSERT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
+        QFile f(root.file("fw.bin"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(firmwareImage("5172", "05/01/00", 3000));
+        f.close();
+        ui.fileAnswers << f.fileName();
+        inForm<QPushButton>(form, "BrowseBtn")->click();
+        bool asked = false;
+        ui.onMessage = [&](const QString &text) {
+            if (!text.startsWith("Load the firmware") || asked)
+                return;
+            asked = true;
+            whileAsked();
+        };
+        ui.messageAnswers << IDYES;
+        inForm<QPushButton>(form, "UpdateBtn")->click();
+        ui.onMessage = nullptr;
+        EXPECT_TRUE(asked);
+    }
     bool updating() { return frame->libs.updater.UpdateIsInProgress() != 0; }
     QByteArray image;
 };
@@ -75,7 +104,9 @@ TEST_F(FlashFromDisk, TheDeviceResetIsWaitedOutAndTheNewDateShown)
     click(frame->terminalbtn);
     frame->backbtnClick();
     click(frame->TerminateBtn);
-    EXPECT_FALSE(frame->TerminateBtn->paintedAvailable());   // the refused Exit is grey
+    // Refused for now, not for good: the Exit button is there again.
+    EXPECT_TRUE(frame->TerminateBtn->isEnabled());
+    EXPECT_TRUE(frame->TerminateBtn->paintedAvailable());
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(ui.messages().mid(ui.messages().size() - 4),
               QStringList({kUpdateRunning, kUpdateRunning, kUpdateRunning, kUpdateRunning}));
@@ -106,11 +137,10 @@ TEST_F(FlashFromDisk, TheDeviceResetIsWaitedOutAndTheNewDateShown)
     const int handle = frame->usbResetTriggerHandle;
     click(frame->flashdiskbtn);
     EXPECT_EQ(frame->usbResetTriggerHandle, handle);
-    // The Exit refused during the download stays disabled; the window still closes.
-    EXPECT_FALSE(frame->TerminateBtn->isEnabled());
-    frame->close();
-    EXPECT_TRUE(terminated);
-    EXPECT_TRUE(logHas("Terminated in FormClose()\n"));
+    // The Exit refused during the download ends the program once the download is over.
+    click(frame->TerminateBtn);
+    EXPECT_TRUE(waitFor([&] { return terminated; }));
+    EXPECT_TRUE(logHas("Terminated in TerminateBtnClick()\n"));
     EXPECT_EQ(frame->libs.updater.module, nullptr);
 }
 
@@ -164,4 +194,58 @@ TEST_F(FlashFromDisk, ADeviceThatDoesNotComeBackEndsTheUpdate)
     // Portdeck stays usable: the way out works.
     click(frame->TerminateBtn);
     EXPECT_TRUE(terminated);
+}
+
+// The user leaves the updater's screen while its question is up and answers
+// Yes afterwards: the screen is gone, so nothing is written to the device,
+// no update is left running, and Back and Exit work.
+TEST_F(FlashFromDisk, AQuestionAnsweredAfterTheScreenWasLeftStartsNothing)
+{
+    if (!sim("56k", 2, {"--serial", "TL0005"}))
+        GTEST_SKIP() << "tallysim is not built";
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Business Modem",
+                     "Serial Number1", "TL0005");
+    start();
+    openProduct("56KModem");
+    updateAnsweredLate([&] { click(frame->backbtn); });
+    EXPECT_EQ(frame->control, "None");
+    // Again, leaving for the Configuration Manager this time.
+    updateAnsweredLate([&] { click(frame->appwizBtn); });
+    EXPECT_EQ(frame->control, "Appwizard");
+    QTest::qWait(tl::ticksToMs(100));
+    EXPECT_FALSE(updating());
+    EXPECT_FALSE(transcript(2).contains("AT~D"));
+    EXPECT_FALSE(ui.messages().contains(kUpdateRunning));
+
+    click(frame->backbtn);
+    EXPECT_TRUE(waitFor([&] { return frame->control == "None" && frame->backbtn->isEnabled(); }));
+    click(frame->TerminateBtn);
+    EXPECT_TRUE(waitFor([&] { return terminated; }));
+}
+
+// The file dialog is still open when the user leaves the screen; the file
+// picked afterwards (one for another product) is not looked at, and no box
+// of the hidden updater opens over the product screen.
+TEST_F(FlashFromDisk, AFileChosenAfterTheScreenWasLeftOpensNothing)
+{
+    if (!sim("56k", 2, {"--serial", "TL0005"}))
+        GTEST_SKIP() << "tallysim is not built";
+    start();
+    openProduct("56KModem");
+    click(frame->flashdiskbtn);
+    QWidget *form = shownForm();
+    ASSERT_NE(form, nullptr);
+    auto *date = inForm<QLabel>(form, "FirmwareDateValue");
+    ASSERT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
+    QFile f(root.file("fw-isdn.bin"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(firmwareImage("5240", "05/01/00", 3000));
+    f.close();
+    ui.fileAnswers << f.fileName();
+    ui.onFileDialog = [&](const QString &) { click(frame->backbtn); };
+    inForm<QPushButton>(form, "BrowseBtn")->click();
+    ui.onFileDialog = nullptr;
+    EXPECT_EQ(frame->control, "None");
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(ui.messages(), QStringList());
 }

@@ -2,6 +2,7 @@
 // screens, the ISDN TA line states, Back, Exit and Help.
 
 #include "formfixture.h"
+#include "portdeckdictionary.h"
 #include "startup.h"
 #include "singleinstance.h"
 
@@ -418,4 +419,58 @@ TEST_F(PortdeckForm, WindowCentredAndLinkLabelsWhitenOnRelease)
     // The support link, with no program on record and the file choice cancelled.
     click(frame->supportBtn);
     EXPECT_EQ(frame->supportBtn->label()->palette().color(QPalette::WindowText), QColor(Qt::white));
+}
+
+namespace {
+
+// What a widget paints itself, without any background, as the window shows it.
+QImage ownPainting(QWidget *w)
+{
+    QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    w->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+// Pixels of the window in which both widgets paint something.
+int sharedPixels(QWidget *a, QWidget *b)
+{
+    const QRect both = a->geometry() & b->geometry();
+    const QImage imageA = ownPainting(a), imageB = ownPainting(b);
+    int shared = 0;
+    for (int y = both.top(); y <= both.bottom(); ++y)
+        for (int x = both.left(); x <= both.right(); ++x)
+            shared += qAlpha(imageA.pixel(x - a->x(), y - a->y())) > 0 && qAlpha(imageB.pixel(x - b->x(), y - b->y())) > 0;
+    return shared;
+}
+
+} // namespace
+
+// The product's title is written below its banner, in English and in German.
+TEST_F(PortdeckForm, TheProductTitleStaysClearOfTheBanner)
+{
+    device(FakeProduct::IsdnTa, 1).setSerial("QB0001");
+    device(FakeProduct::Modem56k, 3).setSerial("TL0001");
+    device(FakeProduct::Idsl, 4);
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\ISDN TA", "Serial Number1", "QB0001");
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Business Modem", "Serial Number1",
+                     "TL0001");
+    for (const char *language : {"409", "407"}) {
+        reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck\\Language", "ID", language);
+        PortdeckDictionary dictionary;
+        frame = std::make_unique<TcontainerFrame>(QStringList{"/l"}, &dictionary);
+        frame->terminateApplication = [window = frame.get()] { window->appTerminated = true; };
+        frame->milestone = [this](const QString &what) { milestones << what; };
+        frame->show();
+        detected();
+        for (int i = 0; i < 3; ++i) {
+            click(button(i));
+            ASSERT_TRUE(waitFor([&] { return frame->backbtn->isEnabled() && frame->tlbannerImage->isVisible(); }));
+            EXPECT_EQ(sharedPixels(frame->tlbannerImage, frame->brandLabel), 0)
+                << language << ": " << qPrintable(frame->brandLabel->text());
+            click(frame->backbtn);
+            ASSERT_TRUE(waitFor([&] { return frame->detectBtn->isEnabled(); }));
+        }
+        frame.reset();
+    }
 }

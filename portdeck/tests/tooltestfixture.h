@@ -11,6 +11,8 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 class ToolForm : public PortdeckForm {
 protected:
     void TearDown() override
@@ -39,11 +41,25 @@ protected:
         // to another program while the device is off the bus.
         p->start(program, QStringList{"--product", product, "--com", QString::number(com), "--link",
                                       root.file(QStringLiteral("ttyCOM%1").arg(com)), "--log",
-                                      root.file(QStringLiteral("COM%1.log").arg(com))}
+                                      root.file(QStringLiteral("COM%1.log").arg(com)), "--fault-file",
+                                      root.file(QStringLiteral("faults-COM%1.txt").arg(com))}
                               + extra);
         const bool ready = p->waitForReadyRead(10000);
+        simComs.push_back(com);
         sims.push_back(std::move(p));
         return ready;
+    }
+    // The device on COMn takes other faults while it runs ("" for none).
+    void setFaults(int com, const QByteArray &faults)
+    {
+        QFile f(root.file(QStringLiteral("faults-COM%1.txt").arg(com)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(faults);
+        f.close();
+        for (size_t i = 0; i < sims.size(); ++i)
+            if (simComs[i] == com)
+                ::kill(pid_t(sims[i]->processId()), SIGUSR1);
+        QTest::qWait(50);
     }
     QString transcript(int com)
     {
@@ -103,6 +119,7 @@ protected:
     }
 
     std::vector<std::unique_ptr<QProcess>> sims;
+    std::vector<int> simComs;
     QList<QWidget *> ownChildren;
     QTemporaryDir libs;
 };

@@ -298,6 +298,29 @@ TEST_F(InternetSetup, UnansweredTemplateIsReportedAsAFailure)
     EXPECT_TRUE(host->messages.isEmpty());
 }
 
+// Each caption of the voice page stands on the line of its controls.
+static void expectCaptionsBesideControls(QWidget *page, bool voiceMail)
+{
+    QList<std::pair<const char *, const char *>> pairs = {
+        {"SText_DN", "Combo_ADP1_DN"},           {"SText_CallerID", "CkBox_ADP1_CallerID"},
+        {"SText_BearerCap", "Combo_ADP1_Bearer"}, {"SText_ReceiveVol", "TrackBar_ADP1_RecieveVol"},
+        {"SText_AdvCall", "AdvCall1_CkBox"},      {"SText_DynVO", "Combo_Voice_DVO"}};
+    if (voiceMail)
+        pairs.append(std::pair{"STextVoiceMail", "CkBox_VoiceMail"});
+    for (const auto &[captionName, controlName] : pairs) {
+        auto *caption = page->findChild<QLabel *>(captionName);
+        auto *control = page->findChild<QWidget *>(controlName);
+        ASSERT_TRUE(caption && control);
+        // A caption's (first) line: centred in its height, or at its top when it may wrap.
+        const int captionTop = caption->mapTo(page, QPoint()).y();
+        const int captionMiddle = caption->alignment() & Qt::AlignTop
+                                      ? captionTop + caption->fontMetrics().height() / 2
+                                      : captionTop + caption->height() / 2;
+        const int controlMiddle = control->mapTo(page, QPoint(0, control->height() / 2)).y();
+        EXPECT_LE(std::abs(captionMiddle - controlMiddle), 4) << captionName << " beside " << controlName;
+    }
+}
+
 TEST_F(Readback, NationalIsdn1VoiceLayoutShowsVoiceMail)
 {
     initialize();
@@ -309,6 +332,7 @@ TEST_F(Readback, NationalIsdn1VoiceLayoutShowsVoiceMail)
     EXPECT_EQ(widget<QWidget>("GBox_Port1")->height(), 170);
     EXPECT_EQ(widget<QWidget>("Combo_Voice_DVO")->y(), 195);
     EXPECT_EQ(widget<QWidget>("AdvVoice1Btn")->y(), 135);
+    expectCaptionsBesideControls(voice, true);
 }
 
 TEST_F(Readback, OtherSwitchTypesHideVoiceMail)
@@ -321,6 +345,7 @@ TEST_F(Readback, OtherSwitchTypesHideVoiceMail)
     EXPECT_EQ(widget<QWidget>("GBox_Port1")->height(), 201);
     EXPECT_EQ(widget<QWidget>("SText_DynVO")->y(), 224);
     EXPECT_EQ(widget<QWidget>("AdvVoice1Btn")->y(), 160);
+    expectCaptionsBesideControls(voice, false);
 }
 
 TEST_F(Readback, LeasedLineBandwidthButtons)

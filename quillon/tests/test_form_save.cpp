@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 class Save : public QuillonFormTest {
 protected:
@@ -375,4 +376,79 @@ TEST_F(Save, FailedQuickSetupDoesNotLimitTheNextSave)
     EXPECT_EQ(ta.received, QStringList({"AT#R2=0\r", "AT#I1=9\r", "at&w\r"}) + kReadBack);
     EXPECT_EQ(ui.messages(), QStringList{"Modem Configured Successfully!"});
     EXPECT_EQ(activePage()->objectName(), "VoiceSheet");
+}
+
+// The host takes the form away while a write is under way: the write is
+// finished and stored first, without the read-back, and nothing follows.
+TEST_F(Save, DestroyingTheFormDuringASaveStoresTheSettingsFirst)
+{
+    openVoicePage();
+    widget<QCheckBox>("CkBox_ADP1_CallerID")->click();
+    click("SaveBtn");   // the first line is out, its answer not yet read
+    q.destroy();
+    EXPECT_EQ(form(), nullptr);
+    EXPECT_EQ(ta.received, QStringList({"AT#I1=9\r", "at&w\r"}));
+    pumpEvents(200);
+    EXPECT_EQ(ta.received, QStringList({"AT#I1=9\r", "at&w\r"}));
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(Save, HidingTheFormWhileAProfileWaitsStoresTheProfileFirst)
+{
+    reg::writeString(RegRoot::LocalMachine, "Software\\Varnel\\Tallyline\\Portdeck", "WaitAndYield", "on");
+    initialize();
+    click("BtnProfile");
+    widget<QListWidget>("ListBox_Profiles")->setCurrentRow(1);
+    // The host hides the form as soon as the profile's line has reached the
+    // TA, whose answer comes a moment later.
+    QStringList whenHidden;
+    ta.hook = [&](const QString &line) -> std::optional<QByteArray> {
+        if (line != "AT*PPP=0S67=0")
+            return std::nullopt;
+        QTimer::singleShot(0, form(), [&] {
+            q.show(0, 1, "APPLICATION", "US/Canada External");
+            whenHidden = ta.received;
+        });
+        QTimer::singleShot(50, form(), [&] { ta.send("\r\nOK\r\n"); });
+        return QByteArray();
+    };
+    click("SaveBtn");
+    pumpEvents(200);
+    EXPECT_EQ(whenHidden, QStringList({"AT*PPP=0S67=0\r", "AT&W\r"}));
+    EXPECT_EQ(ta.received, whenHidden);
+    EXPECT_FALSE(form()->isVisible());
+    EXPECT_TRUE(ui.messages().isEmpty());
+
+    // A TA that stops answering: the user is told the profile was not stored.
+    q.show(1, 1, "APPLICATION", "US/Canada External");
+    ASSERT_TRUE(waitChainEnd());
+    ASSERT_TRUE(waitFor([&] { return quillon()->clockSet && !quillon()->linkBusy(); }));
+    click("BtnProfile");
+    widget<QListWidget>("ListBox_Profiles")->setCurrentRow(1);
+    ta.received.clear();
+    ta.hook = [&](const QString &line) -> std::optional<QByteArray> {
+        if (line != "AT*PPP=0S67=0")
+            return std::nullopt;
+        ta.silent = true;
+        QTimer::singleShot(0, form(), [&] { q.show(0, 1, "APPLICATION", "US/Canada External"); });
+        return QByteArray();
+    };
+    click("SaveBtn");
+    EXPECT_EQ(ui.messages(), QStringList({"The changed settings were not saved: the ISDN TA did not confirm them."}));
+    EXPECT_EQ(ta.received, QStringList({"AT*PPP=0S67=0\r"}));
+    EXPECT_FALSE(form()->isVisible());
+}
+
+// While the hide finishes the write, the host shows the form again: the
+// hide is out of date then, and the form stays shown.
+TEST_F(Save, AFormShownAgainWhileItsHideFinishesTheWriteStaysShown)
+{
+    openVoicePage();
+    widget<QCheckBox>("CkBox_ADP1_CallerID")->click();
+    click("SaveBtn");
+    QTimer::singleShot(0, form(), [&] { q.show(1, 1, "APPLICATION", "US/Canada External"); });
+    q.show(0, 1, "APPLICATION", "US/Canada External");
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_EQ(ta.received.mid(0, 2), QStringList({"AT#I1=9\r", "at&w\r"}));
+    EXPECT_TRUE(waitChainEnd());
 }

@@ -11,12 +11,50 @@
 #include <QString>
 
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <thread>
 
 using simtest::SimProcess;
 
 namespace {
+
+// With --log-times the transcript tells when each line happened, on the
+// monotonic clock that a reader in another process reads as well.
+TEST(Link, TranscriptTimesAreTheMachinesMonotonicClock)
+{
+    const std::string root = simtest::makeTempDir();
+    const auto now = [] {
+        timespec t{};
+        ::clock_gettime(CLOCK_MONOTONIC, &t);
+        return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+    };
+    const long long before = now();
+    {
+        SimProcess sim({"--product", "isdnta", "--log", root + "/log", "--log-times"}, "0.02", root);
+        ASSERT_TRUE(sim.openPort());
+        sim.command("AT");
+        sim.closePort();
+        EXPECT_EQ(sim.stop(), 0);
+    }
+    const long long after = now();
+    const std::string log = simtest::readFile(root + "/log");
+    int lines = 0, commands = 0;
+    for (size_t at = 0; at < log.size();) {
+        const size_t end = log.find('\n', at);
+        const std::string line = log.substr(at, end - at);
+        at = end == std::string::npos ? log.size() : end + 1;
+        ++lines;
+        ASSERT_EQ(line.front(), '[') << line;
+        const long long ms = std::stoll(line.substr(1));
+        EXPECT_GE(ms, before);
+        EXPECT_LE(ms, after);
+        commands += line.find("] > AT\\r") != std::string::npos;
+    }
+    EXPECT_GE(lines, 3);
+    EXPECT_EQ(commands, 1) << log;
+    simtest::removeTree(root);
+}
 
 TEST(Link, ClientsComingAndGoingNeverStopTheDevice)
 {
