@@ -46,8 +46,8 @@ void TcontainerFrame::openProductScreenCommon(const QString &type, const QString
     const Look look = type == QLatin1String("56KModem")
         ? Look{"BMP_TLBANNER", {102, 0, 457, 19}, true, "56K Business Modem", 189, false, "BMP_56KMDM"}
         : type == QLatin1String("ISDNTA")
-        ? Look{"BMP_BRMBANNR", {200, 0, 212, 27}, false, "ISDN Terminal Adapter", 189, true, "BMP_ISDNTA"}
-        : Look{"BMP_LUMORA", {200, 0, 212, 27}, false, "IDSL Modem", 240, true, "BMP_IDSL"};
+        ? Look{"BMP_BRMBANNR", {200, 0, 212, 20}, false, "ISDN Terminal Adapter", 189, true, "BMP_ISDNTA"}
+        : Look{"BMP_LUMORA", {200, 0, 212, 20}, false, "IDSL Modem", 240, true, "BMP_IDSL"};
     Info_TabSet->setTabVisible(1, look.callLog);
     tlbannerImage->setPixmap(picture(QString::fromLatin1(look.banner)));
     tlbannerImage->setGeometry(look.place);

@@ -31,6 +31,11 @@ struct Variant {
     bool otherProducts;        // the modem and the IDSL modem beside it
 };
 
+void PrintTo(const Variant &v, std::ostream *os)
+{
+    *os << v.name;
+}
+
 const Variant kVariants[] = {
     {"NorthAmerican", {}, true},
     {"EuroISDN", {"--country", "1", "--switch", "0"}, false},

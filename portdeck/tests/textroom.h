@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -65,12 +66,45 @@ inline int clippedRight(const QWidget *w)
     return std::max(0, w->geometry().right() - right);
 }
 
+// How much of a control's right end a sibling to its right, on the same row and
+// shown on the same page, lies over: a text running under it is not seen whole.
+inline int coveredRight(const QWidget *w, const QWidget *root, QString *by = nullptr)
+{
+    const QWidget *parent = w->parentWidget();
+    if (!parent || w->isWindow())
+        return 0;
+    const QRect mine = w->geometry();
+    int covered = 0;
+    for (const QObject *o : parent->children()) {
+        const auto *sibling = qobject_cast<const QWidget *>(o);
+        if (!sibling || sibling == w || sibling->isWindow() || !shownOnSomePage(sibling, root))
+            continue;
+        // An empty label paints nothing over what lies beneath it.
+        if (const auto *label = qobject_cast<const QLabel *>(sibling);
+            label && label->text().isEmpty() && label->pixmap().isNull() && !label->autoFillBackground())
+            continue;
+        const QRect other = sibling->geometry();
+        if (other.left() <= mine.left() || other.left() > mine.right())
+            continue;
+        if (other.bottom() < mine.top() || other.top() > mine.bottom())
+            continue;
+        if (mine.right() - other.left() + 1 > covered) {
+            covered = mine.right() - other.left() + 1;
+            if (by)
+                *by = sibling->objectName();
+        }
+    }
+    return covered;
+}
+
 class Checker {
 public:
     // Every text below root that does not fit, one line each.
     QStringList check(QWidget *root)
     {
         problems_.clear();
+        coveredBy_.clear();
+        root_ = root;
         const QList<QWidget *> pages = showAllPages(root);
         checkOne(root, root);
         for (QWidget *w : root->findChildren<QWidget *>())
@@ -114,9 +148,22 @@ private:
         }
         return names.join(QLatin1Char('/'));
     }
+    // What of a control's right end its parent's edge or a sibling takes away.
+    int cutOff(const QWidget *w)
+    {
+        QString by;
+        const int covered = coveredRight(w, root_, &by);
+        const int clipped = clippedRight(w);
+        if (covered > clipped)
+            coveredBy_[w] = by;
+        return std::max(covered, clipped);
+    }
     void report(const QWidget *w, const QString &text, int needed, int room)
     {
-        problems_ << QStringLiteral("%1 \"%2\" needs %3 px, has %4").arg(where(w), text).arg(needed).arg(room);
+        QString line = QStringLiteral("%1 \"%2\" needs %3 px, has %4").arg(where(w), text).arg(needed).arg(room);
+        if (coveredBy_.contains(w))
+            line += QStringLiteral(" (%1 lies over it)").arg(coveredBy_.value(w));
+        problems_ << line;
     }
     void checkWidth(const QWidget *w, const QString &text, int needed, int room)
     {
@@ -160,7 +207,7 @@ private:
         if (label->buddy())
             text = withoutMnemonic(text);
         const int margins = 2 * label->margin() + std::max(0, label->indent());
-        const int room = label->contentsRect().width() - margins - clippedRight(label);
+        const int room = label->contentsRect().width() - margins - cutOff(label);
         if (!label->wordWrap()) {
             checkWidth(label, text, widestLine(fm, text), room);
             return;
@@ -184,7 +231,7 @@ private:
         option.text = button->text();
         option.icon = button->icon();
         option.iconSize = button->iconSize();
-        int room = button->style()->subElementRect(contents, &option, button).width() - clippedRight(button);
+        int room = button->style()->subElementRect(contents, &option, button).width() - cutOff(button);
         if (!button->icon().isNull())
             room -= button->iconSize().width() + 4;
         const QString text = withoutMnemonic(button->text());
@@ -254,6 +301,8 @@ private:
     }
 
     QStringList problems_;
+    QWidget *root_ = nullptr;
+    QHash<const QWidget *, QString> coveredBy_;
 };
 
 } // namespace textroom
