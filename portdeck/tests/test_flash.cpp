@@ -16,15 +16,6 @@ namespace {
 const char *const kUpdateRunning =
     "There is currently a product update in progress. Please wait for the update to complete.";
 
-QByteArray firmwareImage(const QByteArray &code, const QByteArray &date, int size)
-{
-    QByteArray bytes = "VARNEL-FW " + code + ' ' + date + "\r\n";
-    QRandomGenerator random(7);
-    while (bytes.size() < size)
-        bytes.append(char(random.bounded(256)));
-    return bytes;
-}
-
 } // namespace
 
 class FlashFromDisk : public ToolForm {
@@ -38,22 +29,14 @@ protected:
         openProduct("56KModem");
         if (HasFatalFailure())
             return nullptr;
-        click(frame->flashdiskbtn);
+        image = firmwareImage("5172", "05/01/00", imageSize);
+        QWidget *form = updaterWithImage(image);
         EXPECT_EQ(frame->control, "FlashFromDisk");
         EXPECT_EQ(frame->currentActivity, "FlashFromDisk");
         EXPECT_TRUE(frame->bFlashScreenOpened);
         EXPECT_TRUE(frame->bUsbResetTriggerAdded);
-        QWidget *form = shownForm();
         if (!form)
             return nullptr;
-        auto *date = inForm<QLabel>(form, "FirmwareDateValue");
-        EXPECT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
-        image = firmwareImage("5172", "05/01/00", imageSize);
-        QFile f(root.file("fw.bin"));
-        f.open(QIODevice::WriteOnly);
-        f.write(image);
-        f.close();
-        ui.fileAnswers << f.fileName();
         inForm<QPushButton>(form, "BrowseBtn")->click();
         auto *update = inForm<QPushButton>(form, "UpdateBtn");
         EXPECT_TRUE(update->isEnabled());
@@ -66,16 +49,8 @@ protected:
     // then the user answers Yes.
     void updateAnsweredLate(const std::function<void()> &whileAsked)
     {
-        click(frame->flashdiskbtn);
-        QWidget *form = shownForm();
+        QWidget *form = updaterWithImage(firmwareImage("5172", "05/01/00", 3000));
         ASSERT_NE(form, nullptr);
-        auto *date = inForm<QLabel>(form, "FirmwareDateValue");
-        ASSERT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
-        QFile f(root.file("fw.bin"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(firmwareImage("5172", "05/01/00", 3000));
-        f.close();
-        ui.fileAnswers << f.fileName();
         inForm<QPushButton>(form, "BrowseBtn")->click();
         bool asked = false;
         ui.onMessage = [&](const QString &text) {
@@ -232,16 +207,8 @@ TEST_F(FlashFromDisk, AFileChosenAfterTheScreenWasLeftOpensNothing)
         GTEST_SKIP() << "tallysim is not built";
     start();
     openProduct("56KModem");
-    click(frame->flashdiskbtn);
-    QWidget *form = shownForm();
+    QWidget *form = updaterWithImage(firmwareImage("5240", "05/01/00", 3000), "fw-isdn.bin");
     ASSERT_NE(form, nullptr);
-    auto *date = inForm<QLabel>(form, "FirmwareDateValue");
-    ASSERT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
-    QFile f(root.file("fw-isdn.bin"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(firmwareImage("5240", "05/01/00", 3000));
-    f.close();
-    ui.fileAnswers << f.fileName();
     ui.onFileDialog = [&](const QString &) { click(frame->backbtn); };
     inForm<QPushButton>(form, "BrowseBtn")->click();
     ui.onFileDialog = nullptr;

@@ -7,14 +7,48 @@
 #include "paths.h"
 #include "windowmessages.h"
 
+#include <QLabel>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <csignal>
 
+// A firmware image as the updater takes it: its product and date in the first
+// line, then bytes of no meaning.
+inline QByteArray firmwareImage(const QByteArray &code, const QByteArray &date, int size)
+{
+    QByteArray bytes = "VARNEL-FW " + code + ' ' + date + "\r\n";
+    QRandomGenerator random(7);
+    while (bytes.size() < size)
+        bytes.append(char(random.bounded(256)));
+    return bytes;
+}
+
 class ToolForm : public PortdeckForm {
 protected:
+    // Flash From Disk of the product shown, once its firmware date is read, with
+    // the image written to a file the file dialog will answer with; null when
+    // the screen does not come.
+    QWidget *updaterWithImage(const QByteArray &image, const QString &fileName = QStringLiteral("fw.bin"))
+    {
+        click(frame->flashdiskbtn);
+        QWidget *form = shownForm();
+        if (!form) {
+            ADD_FAILURE() << "the updater's screen is not shown";
+            return nullptr;
+        }
+        auto *date = inForm<QLabel>(form, "FirmwareDateValue");
+        EXPECT_TRUE(waitFor([&] { return date && !date->text().isEmpty(); }));
+        QFile f(root.file(fileName));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(image);
+        f.close();
+        ui.fileAnswers << f.fileName();
+        return form;
+    }
+
     void TearDown() override
     {
         PortdeckForm::TearDown();
