@@ -11,6 +11,7 @@
 
 #include "clock.h"
 #include "exerciser.h"
+#include "exercisercommandline.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,16 +24,6 @@
 #include <unistd.h>
 
 namespace {
-
-char gCrashNote[1024];
-size_t gCrashNoteLength = 0;
-
-void onCrash(int sig)
-{
-    [[maybe_unused]] ssize_t n = ::write(2, gCrashNote, gCrashNoteLength);
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
-}
 
 // Aborts the process when the event loop has not answered for too long (wall time).
 void watch(const Exerciser &exerciser, const ExerciserOptions &options, const std::atomic<bool> &done)
@@ -61,60 +52,22 @@ void quietMessages(QtMsgType type, const QMessageLogContext &context, const QStr
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
-bool parse(int argc, char **argv, ExerciserOptions &o, QByteArray &scale)
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = argv[i];
-        if (i + 1 >= argc)
-            return false;
-        const QByteArray value = argv[++i];
-        bool ok = true;
-        if (arg == "--seed")
-            o.seed = value.toULongLong(&ok);
-        else if (arg == "--seconds")
-            o.seconds = value.toInt(&ok);
-        else if (arg == "--log")
-            o.logPath = QString::fromLocal8Bit(value);
-        else if (arg == "--time-scale")
-            scale = value;
-        else if (arg == "--watchdog")
-            o.watchdogSeconds = value.toInt(&ok);
-        else if (arg == "--stuck")
-            o.stuckSeconds = value.toInt(&ok);
-        else
-            return false;
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     ExerciserOptions options;
-    options.seed = static_cast<quint64>(std::chrono::system_clock::now().time_since_epoch().count()) % 1000000007ULL;
-    QByteArray scale = qgetenv("TALLYLINE_TIME_SCALE");
-    if (scale.isEmpty())
-        scale = "0.05";
-    if (!parse(argc, argv, options, scale)) {
+    options.seed = exerciser::seedFromClock();
+    QByteArray scale = exerciser::defaultScale();
+    if (!exerciser::parseCommonArguments(argc, argv, options, scale)) {
         std::fprintf(stderr, "usage: patchwell_exerciser [--seed N] [--seconds S] [--log FILE] [--time-scale X]"
                              " [--watchdog S] [--stuck S]\n");
         return 2;
     }
-    if (options.logPath.isEmpty())
-        options.logPath = QStringLiteral("patchwell-exerciser-%1.log").arg(options.seed);
-    if (!options.logPath.startsWith(QLatin1Char('/')))
-        options.logPath = QDir::currentPath() + QLatin1Char('/') + options.logPath;
+    options.logPath = exerciser::absoluteLogPath(options.logPath, QStringLiteral("patchwell-exerciser"), options.seed);
     std::fprintf(stderr, "exerciser: seed %llu, %d s, action log %s\n", static_cast<unsigned long long>(options.seed),
                  options.seconds, qPrintable(options.logPath));
-    gCrashNoteLength = size_t(std::snprintf(gCrashNote, sizeof gCrashNote,
-                                            "exerciser: FAILED (seed %llu): crashed; action log %s\n",
-                                            static_cast<unsigned long long>(options.seed), qPrintable(options.logPath)));
-    gCrashNoteLength = std::min(gCrashNoteLength, sizeof gCrashNote - 1);
-    for (int sig : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
-        std::signal(sig, onCrash);
+    exerciser::noteCrashes(options.seed, options.logPath);
 
     // A machine state of its own (second starts share it), no display needed,
     // viewers that show nothing.

@@ -17,6 +17,7 @@
 
 #include "clock.h"
 #include "exerciser.h"
+#include "exercisercommandline.h"
 #include "inprocess.h"
 #include "supervisor.h"
 #include "watchdog.h"
@@ -24,90 +25,40 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <thread>
-#include <unistd.h>
-
-namespace {
-
-// Written by the crash handler as it is: the seed and where the actions are.
-char gCrashNote[1024];
-size_t gCrashNoteLength = 0;
-
-void onCrash(int sig)
-{
-    [[maybe_unused]] ssize_t n = ::write(2, gCrashNote, gCrashNoteLength);
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
-}
-
-bool parse(int argc, char **argv, ExerciserOptions &o, QByteArray &scale, bool &realProcess)
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = argv[i];
-        if (arg == "--real-process") {
-            realProcess = true;
-            continue;
-        }
-        if (i + 1 >= argc)
-            return false;
-        const QByteArray value = argv[++i];
-        bool ok = true;
-        if (arg == "--seed")
-            o.seed = value.toULongLong(&ok);
-        else if (arg == "--seconds")
-            o.seconds = value.toInt(&ok);
-        else if (arg == "--log")
-            o.logPath = QString::fromLocal8Bit(value);
-        else if (arg == "--time-scale")
-            scale = value;
-        else if (arg == "--watchdog")
-            o.watchdogSeconds = value.toInt(&ok);
-        else if (arg == "--stuck")
-            o.stuckSeconds = value.toInt(&ok);
-        else if (arg == "--slow")
-            o.slowPercent = value.toInt(&ok);
-        else
-            return false;
-        if (!ok)
-            return false;
-    }
-    return o.slowPercent >= 0 && o.slowPercent <= 100;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     ExerciserOptions options;
-    options.seed = static_cast<quint64>(std::chrono::system_clock::now().time_since_epoch().count()) % 1000000007ULL;
-    QByteArray scale = qgetenv("TALLYLINE_TIME_SCALE");
-    if (scale.isEmpty())
-        scale = "0.05";
+    options.seed = exerciser::seedFromClock();
+    QByteArray scale = exerciser::defaultScale();
     bool realProcess = false;
-    if (!parse(argc, argv, options, scale, realProcess)) {
+    const bool parsed = exerciser::parseCommonArguments(
+        argc, argv, options, scale,
+        [&](const QByteArray &arg) {
+            if (arg != "--real-process")
+                return false;
+            realProcess = true;
+            return true;
+        },
+        [&](const QByteArray &arg, const QByteArray &value, bool &ok) {
+            if (arg != "--slow")
+                return false;
+            options.slowPercent = value.toInt(&ok);
+            return true;
+        });
+    if (!parsed || options.slowPercent < 0 || options.slowPercent > 100) {
         std::fprintf(stderr, "usage: portdeck_exerciser [--seed N] [--seconds S] [--log FILE] [--time-scale X]"
                              " [--watchdog S] [--stuck S] [--slow PERCENT] [--real-process]\n");
         return 2;
     }
     options.fastScale = scale.toDouble() > 0 ? scale.toDouble() : 0.05;
-    if (options.logPath.isEmpty())
-        options.logPath = QStringLiteral("exerciser-%1.log").arg(options.seed);
-    if (!options.logPath.startsWith(QLatin1Char('/')))   // the run moves into its own directory
-        options.logPath = QDir::currentPath() + QLatin1Char('/') + options.logPath;
+    options.logPath = exerciser::absoluteLogPath(options.logPath, QStringLiteral("exerciser"), options.seed);
     QFile::remove(options.logPath);
     std::fprintf(stderr, "exerciser: seed %llu, %d s%s, action log %s\n", static_cast<unsigned long long>(options.seed),
                  options.seconds, realProcess ? ", real portdeck processes" : "", qPrintable(options.logPath));
 
-    gCrashNoteLength = size_t(std::snprintf(gCrashNote, sizeof gCrashNote,
-                                            "exerciser: FAILED (seed %llu): crashed; action log %s\n",
-                                            static_cast<unsigned long long>(options.seed),
-                                            qPrintable(options.logPath)));
-    gCrashNoteLength = std::min(gCrashNoteLength, sizeof gCrashNote - 1);
-    for (int sig : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
-        std::signal(sig, onCrash);
+    exerciser::noteCrashes(options.seed, options.logPath);
 
     // A machine state of its own, the emulators on the fast clock, no display needed.
     QTemporaryDir root;
