@@ -5,6 +5,7 @@
 // sha256sum over the large one. Also the growth of peak resident memory during
 // the run, for two sizes: a streaming run grows the same for both.
 
+#include "localsite.h"
 #include "control.h"
 #include "registry.h"
 
@@ -40,13 +41,6 @@ void resetPeak()
     QFile refs("/proc/self/clear_refs");
     if (refs.open(QIODevice::WriteOnly))
         refs.write("5");
-}
-
-quint16 freePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost);
-    return s.serverPort();
 }
 
 bool run(const QString &program, const QStringList &args)
@@ -97,16 +91,8 @@ void BM_SignedUpdateRun(benchmark::State &state)
     pub.open(QIODevice::ReadOnly);
     const QString publicKey = QString::fromLatin1(pub.readAll().split('\n').value(1));
 
-    const quint16 port = freePort();
-    QProcess server;
-    server.setWorkingDirectory(site.path());
-    server.start("python3", {"-m", "http.server", QString::number(port), "--bind", "127.0.0.1"});
-    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
-    (void)QTest::qWaitFor([&] {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port);
-        return s.waitForConnected(100);
-    }, 10000);
+    LocalSite server(site.path());
+    const QString url = server.url();
 
     const QString key = QStringLiteral("Software\\Varnel\\Patchwell\\Products\\") + product;
     reg::writeString(RegRoot::LocalMachine, key, "ProductUpdateURL", url);
@@ -154,8 +140,6 @@ void BM_SignedUpdateRun(benchmark::State &state)
         shellSeconds += shellRun;
         worst = qMax(worst, engine / shellRun);
     }
-    server.kill();
-    server.waitForFinished();
     state.counters["engine_s"] = benchmark::Counter(engineSeconds, benchmark::Counter::kAvgIterations);
     state.counters["curl_sha256sum_s"] = benchmark::Counter(shellSeconds, benchmark::Counter::kAvgIterations);
     state.counters["engine_per_shell"] = shellSeconds > 0 ? engineSeconds / shellSeconds : 0;

@@ -3,6 +3,7 @@
 // same file from the same server, and how far the process's peak resident
 // memory grew (the download streams to disk). Start-up to the tray icon shown.
 
+#include "localsite.h"
 #include "app.h"
 #include "eventlogview.h"
 #include "patchwellctrl.h"
@@ -43,13 +44,6 @@ long peakRssKb()
     return u.ru_maxrss;
 }
 
-quint16 freePort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost);
-    return s.serverPort();
-}
-
 void BM_UpdateRun10MB(benchmark::State &state)
 {
     QTemporaryDir root, site;
@@ -69,16 +63,8 @@ void BM_UpdateRun10MB(benchmark::State &state)
     data.clear();
     data.squeeze();
 
-    const quint16 port = freePort();
-    QProcess server;
-    server.setWorkingDirectory(site.path());
-    server.start("python3", {"-m", "http.server", QString::number(port), "--bind", "127.0.0.1"});
-    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(port);
-    (void)QTest::qWaitFor([&] {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port);
-        return s.waitForConnected(100);
-    }, 10000);
+    LocalSite server(site.path());
+    const QString url = server.url();
 
     const QString key = "Software\\Varnel\\Patchwell\\Products\\Bench";
     reg::writeString(RegRoot::LocalMachine, key, "ProductUpdateURL", url);
@@ -110,8 +96,6 @@ void BM_UpdateRun10MB(benchmark::State &state)
         curl.waitForFinished(120000);
         curlSeconds += c.elapsed() / 1000.0;
     }
-    server.kill();
-    server.waitForFinished();
     state.counters["engine_s"] = benchmark::Counter(engineSeconds, benchmark::Counter::kAvgIterations);
     state.counters["curl_s"] = benchmark::Counter(curlSeconds, benchmark::Counter::kAvgIterations);
     state.counters["engine_per_curl"] = curlSeconds > 0 ? engineSeconds / curlSeconds : 0;
