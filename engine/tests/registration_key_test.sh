@@ -28,5 +28,6 @@ done
 if cmake -DIN="$ini" -DOUT="$work/bad.ini" -DKEY_FILE="$ini" -P "$script" 2> "$work/err"; then
   fail "a file without a key was taken as one"
 fi
-grep -q "holds no minisign public key" "$work/err" || fail "no reason given for a file without a key"
+# cmake wraps its messages to the width of a terminal, wherever the path ends
+tr -s ' \n' '  ' < "$work/err" | grep -q "holds no minisign public key" || fail "no reason given for a file without a key"
 echo "ok"
