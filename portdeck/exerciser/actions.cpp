@@ -15,21 +15,8 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
-#include <QThread>
-
-QString describe(const QWidget *w);
 
 namespace {
-
-int loopLevel()
-{
-    return QThread::currentThread()->loopLevel();
-}
-
-bool usable(const QWidget *w)
-{
-    return w && w->isVisible() && w->isEnabled();
-}
 
 void press(QWidget *w)
 {

@@ -37,11 +37,6 @@ const char *const kQueries[] = {"ati7", "ati12", "ati15", "ati4", "ati17", "ati1
 const char *const kLibraryForms[] = {"TQuillonForm", "TMantletForm", "TGantryForm",
                                      "TSprocketForm", "TWicketForm", "TTesselForm"};
 
-int loopLevel()
-{
-    return QThread::currentThread()->loopLevel();
-}
-
 bool isLibraryForm(const QObject *o)
 {
     for (const char *name : kLibraryForms)
@@ -51,6 +46,16 @@ bool isLibraryForm(const QObject *o)
 }
 
 } // namespace
+
+int loopLevel()
+{
+    return QThread::currentThread()->loopLevel();
+}
+
+bool usable(const QWidget *w)
+{
+    return w && w->isVisible() && w->isEnabled();
+}
 
 QString describe(const QWidget *w)
 {

@@ -36,6 +36,13 @@
 
 class QWidget;
 
+// A widget as the action log names it: its object name (or class) and text.
+QString describe(const QWidget *w);
+// How deep the current thread's event loops are nested.
+int loopLevel();
+// Shown and enabled: a user could press it.
+bool usable(const QWidget *w);
+
 // How the exerciser reaches the program under test.
 class ProgramHost {
 public:

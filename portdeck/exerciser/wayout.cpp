@@ -6,23 +6,6 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-
-QString describe(const QWidget *w);
-
-namespace {
-
-int loopLevel()
-{
-    return QThread::currentThread()->loopLevel();
-}
-
-bool usable(const QWidget *w)
-{
-    return w && w->isVisible() && w->isEnabled();
-}
-
-} // namespace
 
 void Exerciser::check()
 {

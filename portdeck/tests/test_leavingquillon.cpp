@@ -112,6 +112,16 @@ protected:
         ASSERT_TRUE(callerId && callerId->isVisible());
         QTest::mouseClick(callerId, Qt::LeftButton, {}, QPoint(6, callerId->height() / 2));
     }
+    // Those changes saved over a 300 baud line: returns the transcript line
+    // the save starts at, with the save still under way.
+    int startSlowSave(QWidget *form)
+    {
+        changeBasicAndVoice(form);
+        setFaults("baud=300");
+        const int from = commands(transcript(1)).size();
+        click(inForm<QPushButton>(form, "SaveBtn"));
+        return from;
+    }
     // The lines of the save that starts at the transcript's line from.
     QStringList saveLines(const QStringList &lines, int from)
     {
@@ -135,10 +145,7 @@ TEST_F(LeavingQuillon, BackOrExitDuringASaveWaitsUntilTheSettingsAreStored)
     openProduct("ISDNTA");
     QWidget *form = showConfiguration();
     ASSERT_NE(form, nullptr);
-    changeBasicAndVoice(form);
-    setFaults("baud=300");
-    int from = commands(transcript(1)).size();
-    click(inForm<QPushButton>(form, "SaveBtn"));
+    int from = startSlowSave(form);
     click(frame->backbtn);
     EXPECT_EQ(frame->control, "None");
     EXPECT_FALSE(form->isVisible());
@@ -156,10 +163,7 @@ TEST_F(LeavingQuillon, BackOrExitDuringASaveWaitsUntilTheSettingsAreStored)
     // Exit in the middle of the next save: stored first, then the program ends.
     form = showConfiguration();
     ASSERT_NE(form, nullptr);
-    changeBasicAndVoice(form);
-    setFaults("baud=300");
-    from = commands(transcript(1)).size();
-    click(inForm<QPushButton>(form, "SaveBtn"));
+    from = startSlowSave(form);
     click(frame->TerminateBtn);
     EXPECT_TRUE(waitFor([&] { return terminated; }));
     lines = commands(transcript(1));
@@ -177,10 +181,7 @@ TEST_F(LeavingQuillon, ASaveTheTaNeverConfirmsIsReportedWhenLeaving)
     openProduct("ISDNTA");
     QWidget *form = showConfiguration();
     ASSERT_NE(form, nullptr);
-    changeBasicAndVoice(form);
-    setFaults("baud=300");
-    const int from = commands(transcript(1)).size();
-    click(inForm<QPushButton>(form, "SaveBtn"));
+    const int from = startSlowSave(form);
     setFaults("silent");
     click(frame->backbtn);
     EXPECT_EQ(frame->control, "None");
